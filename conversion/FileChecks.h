@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "LoadedFile.h"
+
+namespace quorrel {
+
+struct DiffCheck {
+    bool accepted = false;
+    std::string message;       // empty when accepted
+    std::string firmwareName;  // set only when accepted
+};
+
+struct ImageCheck {
+    bool accepted = false;
+    std::string message;  // empty when accepted
+};
+
+inline constexpr std::uint32_t kMinimumImageSize = 11'500'000;
+
+DiffCheck CheckDiffFile(const LoadedFile& file);
+ImageCheck CheckFirmwareImage(const LoadedFile& file);
+
+}  // namespace quorrel

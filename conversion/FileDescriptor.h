@@ -1,0 +1,40 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <string_view>
+
+namespace quorrel {
+
+// Owns a POSIX file descriptor; Close() reports the error a plain close would lose.
+class FileDescriptor {
+  public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // 0 or the errno of a failed close.
+    int Close();
+
+  private:
+    int fd_ = -1;
+};
+
+// Writes all of `bytes`, resuming after partial writes and interruptions. Returns 0, the errno
+// of the failure, or -1 when the system stored nothing and gave no error.
+int WriteAll(int fd, std::string_view bytes);
+
+}  // namespace quorrel

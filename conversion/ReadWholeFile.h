@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "LoadedFile.h"
+
+namespace quorrel {
+
+// Reads a regular file whole. Anything that is not a regular file (a directory, FIFO, socket or
+// device), a file of 0xFFFFFFFF bytes or more, and any system failure give a failed read.
+// Opening never blocks. Fewer bytes than the size taken is no failure.
+LoadedFile ReadWholeFile(const std::string& path);
+
+}  // namespace quorrel
