@@ -20,8 +20,9 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
 };
 
+using ReverseTable = std::array<std::pair<char32_t, std::uint8_t>, 128>;  // sorted by character
+
 struct Tables {
-    std::array<std::pair<char32_t, std::uint8_t>, 128> reverse{};  // sorted by character
     std::array<std::uint8_t, 256> lower{};
     std::array<std::uint16_t, 256> rank{};
 };
@@ -50,13 +51,20 @@ constexpr std::u32string_view kCyrillicOrder =
     U"\u0440\u0441\u0442\u045B\u0443\u045E\u0444\u0445\u0446\u0447\u045F\u0448\u0449\u044A"
     U"\u044B\u044C\u044D\u044E\u044F";
 
+const ReverseTable& GetReverse() {
+    static const ReverseTable reverse = [] {
+        ReverseTable r{};
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            r[b - 0x80] = {ToUnicode(static_cast<std::uint8_t>(b)), static_cast<std::uint8_t>(b)};
+        }
+        std::sort(r.begin(), r.end());
+        return r;
+    }();
+    return reverse;
+}
+
 Tables MakeTables() {
     Tables t;
-    for (unsigned b = 0x80; b < 0x100; ++b) {
-        t.reverse[b - 0x80] = {ToUnicode(static_cast<std::uint8_t>(b)),
-                               static_cast<std::uint8_t>(b)};
-    }
-    std::sort(t.reverse.begin(), t.reverse.end());
     for (unsigned b = 0; b < 0x100; ++b) {
         const auto byte = static_cast<std::uint8_t>(b);
         const auto lower = FromUnicode(LowerOf(ToUnicode(byte)));
@@ -146,7 +154,7 @@ std::optional<std::uint8_t> FromUnicode(char32_t ch) {
     if (ch >= 0x0410 && ch <= 0x044F) {
         return static_cast<std::uint8_t>(ch - 0x0410 + 0xC0);
     }
-    const auto& reverse = GetTables().reverse;
+    const auto& reverse = GetReverse();
     const auto it = std::lower_bound(reverse.begin(), reverse.end(), ch,
                                      [](const auto& entry, char32_t c) { return entry.first < c; });
     if (it != reverse.end() && it->first == ch) {

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+
+#include "MakePatchId.h"
+
+namespace quorrel {
+namespace {
+
+int GroupValue(const std::string& id, std::size_t group) {
+    return std::stoi(id.substr(2 * group, 2), nullptr, 16);
+}
+
+TEST(MakePatchId, FormAndRangeOverManyDraws) {
+    std::array<std::set<int>, 4> seen;
+    for (std::uint32_t ms = 0; ms < 200'000; ++ms) {
+        const std::string id = MakePatchId(ms * 7919u);
+        ASSERT_EQ(id.size(), 8u) << id;
+        ASSERT_TRUE(IsPatchId(id)) << id;
+        for (std::size_t g = 0; g < 4; ++g) {
+            const int value = GroupValue(id, g);
+            ASSERT_LE(value, 0xFE) << id;
+            seen[g].insert(value);
+        }
+    }
+    // Every value 00..FE turns up in every group.
+    for (std::size_t g = 0; g < 4; ++g) {
+        EXPECT_EQ(seen[g].size(), 255u) << "group " << g;
+    }
+}
+
+TEST(MakePatchId, SameMillisecondSameIdOtherwiseDrawnAnew) {
+    EXPECT_EQ(MakePatchId(123456), MakePatchId(123456));
+    std::set<std::string> ids;
+    for (std::uint32_t ms = 1000; ms < 1100; ++ms) {
+        ids.insert(MakePatchId(ms));
+    }
+    EXPECT_GT(ids.size(), 95u);
+    EXPECT_TRUE(IsPatchId(MakePatchId()));
+}
+
+TEST(IsPatchId, FormRules) {
+    EXPECT_TRUE(IsPatchId("0A1B2C3D"));
+    EXPECT_TRUE(IsPatchId("0FF0FEFE"));  // F and F may meet across two groups
+    EXPECT_FALSE(IsPatchId("FF000000"));
+    EXPECT_FALSE(IsPatchId("000000FF"));
+    EXPECT_FALSE(IsPatchId("0a1b2c3d"));
+    EXPECT_FALSE(IsPatchId("0A1B2C3"));
+    EXPECT_FALSE(IsPatchId("0A1B2C3D4"));
+    EXPECT_FALSE(IsPatchId("0G1B2C3D"));
+    EXPECT_FALSE(IsPatchId(""));
+}
+
+}  // namespace
+}  // namespace quorrel
