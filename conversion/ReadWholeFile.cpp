@@ -10,7 +10,7 @@
 
 namespace quorrel {
 
-LoadedFile ReadWholeFile(const std::string& path) {
+LoadedFile ReadWholeFile(const std::filesystem::path& path) {
     if (path.empty()) {
         return {};
     }

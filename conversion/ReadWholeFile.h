@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "LoadedFile.h"
@@ -8,7 +9,8 @@ namespace quorrel {
 
 // Reads a regular file whole. Anything that is not a regular file (a directory, FIFO, socket or
 // device), a file of 0xFFFFFFFF bytes or more, and any system failure give a failed read.
-// Opening never blocks. Fewer bytes than the size taken is no failure.
-LoadedFile ReadWholeFile(const std::string& path);
+// Opening never blocks. Fewer bytes than the size taken is no failure. Paths are the file
+// system's own names, never converted.
+LoadedFile ReadWholeFile(const std::filesystem::path& path);
 
 }  // namespace quorrel

@@ -39,8 +39,8 @@ SaveResult WriteDirectly(const std::string& path, std::string_view text) {
 
 }  // namespace
 
-SaveResult SavePatchFile(const std::string& path, std::string_view text) {
-    const ReplaceResult replaced = ReplaceFileAtomically(path, text);
+SaveResult SavePatchFile(const std::filesystem::path& path, std::string_view text) {
+    const ReplaceResult replaced = ReplaceFileAtomically(path.native(), text);
     switch (replaced.status) {
         case ReplaceResult::Status::Replaced:
             return {};
@@ -50,7 +50,7 @@ SaveResult SavePatchFile(const std::string& path, std::string_view text) {
         case ReplaceResult::Status::NoTemporary:
             break;
     }
-    return WriteDirectly(path, text);
+    return WriteDirectly(path.native(), text);
 }
 
 }  // namespace quorrel

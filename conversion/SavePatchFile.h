@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,6 @@ struct SaveResult {
 // Writes `text` as the whole new contents of `path`. A regular file (or a new one) is replaced
 // atomically, so a failed save never destroys an existing patch; a device, FIFO or similar is
 // written directly.
-SaveResult SavePatchFile(const std::string& path, std::string_view text);
+SaveResult SavePatchFile(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace quorrel
