@@ -1,0 +1,225 @@
+#include "IniText.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace quorrel {
+namespace {
+
+// "Группа", "ГРУППА" and "группа" in Windows-1251; "Ёлка" and "ёЛКА".
+const std::string kGroupMixed = "\xC3\xF0\xF3\xEF\xEF\xE0";
+const std::string kGroupUpper = "\xC3\xD0\xD3\xCF\xCF\xC0";
+const std::string kGroupLower = "\xE3\xF0\xF3\xEF\xEF\xE0";
+const std::string kYoMixed = "\xA8\xEB\xEA\xE0";
+const std::string kYoOther = "\xB8\xCB\xCA\xC0";
+
+struct FindCase {
+    const char* name;
+    std::string text;
+    std::string section;
+    std::string key;
+    std::optional<std::string> expected;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class IniTextFind : public ::testing::TestWithParam<FindCase> {};
+
+TEST_P(IniTextFind, ReadsValue) {
+    const FindCase& c = GetParam();
+    EXPECT_EQ(IniText(c.text).Find(c.section, c.key), c.expected);
+}
+
+const FindCase kFindCases[] = {
+    {"Plain", "[A]\nk=v\n", "A", "k", "v"},
+    {"BlanksAroundEverything", "  [ A ]  \n   k   =   v w   \n", "A", "k", "v w"},
+    {"Tabs", "\t[A]\t\n\tk\t=\tv\t\n", "A", "k", "v"},
+    {"CrLf", "[A]\r\nk=v\r\nj=w\r\n", "A", "j", "w"},
+    {"MixedLineEnds", "[A]\r\nk=v\nj=w\r\ni=x\n", "A", "i", "x"},
+    {"LastLineWithoutLineEnd", "[A]\nk=v", "A", "k", "v"},
+    {"LastCrLfLineWithoutLineEnd", "[A]\r\nk=v", "A", "k", "v"},
+    {"EmptyValueIsPresent", "[A]\nk=\n", "A", "k", ""},
+    {"BlankValueIsEmpty", "[A]\nk=  \t\n", "A", "k", ""},
+    {"DoubleQuotesStripped", "[A]\nk=\"  v  \"\n", "A", "k", "  v  "},
+    {"SingleQuotesStripped", "[A]\nk='v'\n", "A", "k", "v"},
+    {"OnlyOnePairStripped", "[A]\nk=\"\"v\"\"\n", "A", "k", "\"v\""},
+    {"EmptyQuotes", "[A]\nk=\"\"\n", "A", "k", ""},
+    {"MismatchedQuotesKept", "[A]\nk=\"v'\n", "A", "k", "\"v'"},
+    {"LoneQuoteKept", "[A]\nk=\"\n", "A", "k", "\""},
+    {"InnerQuotesKept", "[A]\nk=a \"b\"\n", "A", "k", "a \"b\""},
+    {"EqualsInValue", "[A]\nk=a=b\n", "A", "k", "a=b"},
+    {"CommentSkipped", "[A]\n;k=1\nk=2\n", "A", "k", "2"},
+    {"IndentedCommentSkipped", "[A]\n \t;k=1\nk=2\n", "A", "k", "2"},
+    {"CommentedHeaderSkipped", ";[A]\nk=1\n[A]\nk=2\n", "A", "k", "2"},
+    {"LineWithoutEqualsIgnored", "[A]\nk\nk=2\n", "A", "k", "2"},
+    {"FirstKeyWins", "[A]\nk=1\nk=2\n", "A", "k", "1"},
+    {"FirstSectionWins", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "1"},
+    {"LaterDuplicateSectionNotSearched", "[A]\nk=1\n[a]\nj=2\n", "A", "j", std::nullopt},
+    {"KeyCaseIgnored", "[A]\nNickName=x\n", "A", "NICKNAME", "x"},
+    {"SectionCaseIgnored", "[author info]\nk=x\n", "Author Info", "k", "x"},
+    {"CyrillicSectionCaseIgnored", "[" + kGroupMixed + "]\n0=x\n", kGroupUpper, "0", "x"},
+    {"CyrillicLowerMatches", "[" + kGroupUpper + "]\n0=x\n", kGroupLower, "0", "x"},
+    {"CyrillicYo", "[A]\n" + kYoMixed + "=x\n", "A", kYoOther, "x"},
+    {"CyrillicValueUntouched", "[A]\nk=" + kGroupUpper + "\n", "A", "k", kGroupUpper},
+    {"ArgumentsTrimmed", "[A]\nk=v\n", " A\t", " k ", "v"},
+    {"MissingKey", "[A]\nk=v\n", "A", "j", std::nullopt},
+    {"MissingSection", "[A]\nk=v\n", "B", "k", std::nullopt},
+    {"KeyOfNextSection", "[A]\n[B]\nk=v\n", "A", "k", std::nullopt},
+    {"EntryBeforeAnySection", "k=v\n[A]\n", "A", "k", std::nullopt},
+    {"EmptyFile", "", "A", "k", std::nullopt},
+    {"EmptyNames", "[A]\n=v\n", "A", "", std::nullopt},
+    {"HeaderWithTrailingText", "[A] old\nk=v\n", "A", "k", "v"},
+    {"PrefixIsNoMatch", "[AB]\nk=v\n[A]\nkk=1\n", "A", "k", std::nullopt},
+    {"StrayCrStaysInValue", "[A]\nk=a\rb\n", "A", "k", "a\rb"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniTextFind, ::testing::ValuesIn(kFindCases),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+struct SetCase {
+    const char* name;
+    std::string before;
+    std::string section;
+    std::string key;
+    std::string value;
+    std::string after;
+};
+
+void PrintTo(const SetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class IniTextSet : public ::testing::TestWithParam<SetCase> {};
+
+TEST_P(IniTextSet, ChangesOnlyWhatItMust) {
+    const SetCase& c = GetParam();
+    IniText ini(c.before);
+    ASSERT_TRUE(ini.Set(c.section, c.key, c.value));
+    EXPECT_EQ(ini.bytes(), c.after);
+    EXPECT_EQ(ini.Find(c.section, c.key), c.value);
+}
+
+const SetCase kSetCases[] = {
+    {"ReplacesValueOnly", "; top\n[A]\n  k = old  \nz=1\n", "A", "k", "new",
+     "; top\n[A]\n  k = new  \nz=1\n"},
+    {"ReplacesInCrLfFile", "[A]\r\nk=old\r\n[B]\r\n", "A", "k", "new", "[A]\r\nk=new\r\n[B]\r\n"},
+    {"ReplacesLastLineWithoutLineEnd", "[A]\nk=old", "A", "k", "x", "[A]\nk=x"},
+    {"FillsEmptyValue", "[A]\nk=\nj=1\n", "A", "k", "v", "[A]\nk=v\nj=1\n"},
+    {"FillsBlankValue", "[A]\nk =  \n", "A", "k", "v", "[A]\nk =  v\n"},
+    {"ReplacesQuotedValue", "[A]\nk=\"old\" \n", "A", "k", "new", "[A]\nk=new \n"},
+    {"SameValueUnchanged", "[A]\n k = v \r\n", "a", "K", "v", "[A]\n k = v \r\n"},
+    {"SameQuotedValueUnchanged", "[A]\nk='v'\n", "A", "k", "v", "[A]\nk='v'\n"},
+    {"SameEmptyValueUnchanged", "[A]\nk=\n", "A", "k", "", "[A]\nk=\n"},
+    {"FirstOfDuplicateKeys", "[A]\nk=1\nk=2\n", "A", "k", "3", "[A]\nk=3\nk=2\n"},
+    {"AddsAfterLastEntry", "[A]\nk=1\n\n; note\n[B]\nj=1\n", "A", "j", "2",
+     "[A]\nk=1\nj=2\n\n; note\n[B]\nj=1\n"},
+    {"AddsAfterHeaderOfEmptySection", "[A]\n; c\n\n[B]\n", "A", "j", "2", "[A]\nj=2\n; c\n\n[B]\n"},
+    {"AddsEmptyValue", "[A]\r\nk=1\r\n", "A", "j", "", "[A]\r\nk=1\r\nj=\r\n"},
+    {"AddsIntoFirstOfDuplicateSections", "[A]\nk=1\n[a]\nj=1\n", "A", "j", "2",
+     "[A]\nk=1\nj=2\n[a]\nj=1\n"},
+    {"AddsIntoCyrillicSection", "[" + kGroupMixed + "]\n0=x\n[B]\n", kGroupUpper, "1", "y",
+     "[" + kGroupMixed + "]\n0=x\n1=y\n[B]\n"},
+    {"AddsAfterEntryWithoutLineEnd", "[A]\r\nk=1", "A", "j", "2", "[A]\r\nk=1\r\nj=2"},
+    {"AddsAfterHeaderWithoutLineEnd", "x\n[A]", "A", "j", "2", "x\n[A]\nj=2"},
+    {"SkipsCommentedEntryAsLast", "[A]\nk=1\n;z=0\n", "A", "j", "2", "[A]\nk=1\nj=2\n;z=0\n"},
+    {"AppendsSection", "[A]\nk=1\n", "B", "j", "2", "[A]\nk=1\n[B]\nj=2\n"},
+    {"AppendsSectionAfterMissingLineEnd", "[A]\r\nk=1", "B", "j", "2",
+     "[A]\r\nk=1\r\n[B]\r\nj=2\r\n"},
+    {"AppendsSectionAfterTrailingText", "; only", "B", "j", "2", "; only\r\n[B]\r\nj=2\r\n"},
+    {"NewFileUsesCrLf", "", "B", "j", "2", "[B]\r\nj=2\r\n"},
+    {"FirstLineEndDecides", "; a\n; b\r\n", "B", "j", "2", "; a\n; b\r\n[B]\nj=2\n"},
+    {"SectionNameTrimmed", "", " B ", " j ", "2", "[B]\r\nj=2\r\n"},
+    {"LeadingBlankQuoted", "[A]\nk=1\n", "A", "k", " v", "[A]\nk=\" v\"\n"},
+    {"TrailingTabQuoted", "[A]\nk=1\n", "A", "k", "v\t", "[A]\nk=\"v\t\"\n"},
+    {"QuotedValueQuotedAgain", "[A]\nk=1\n", "A", "k", "\"v\"", "[A]\nk=\"\"v\"\"\n"},
+    {"SingleQuotedValueQuoted", "[A]\nk=1\n", "A", "k", "'v'", "[A]\nk=\"'v'\"\n"},
+    {"LoneQuoteAsIs", "[A]\nk=1\n", "A", "k", "\"", "[A]\nk=\"\n"},
+    {"InnerQuotesAsIs", "[A]\nk=1\n", "A", "k", "a\"b'", "[A]\nk=a\"b'\n"},
+    {"SemicolonValueAsIs", "[A]\nk=1\n", "A", "k", ";v", "[A]\nk=;v\n"},
+    {"BracketValueAsIs", "[A]\nk=1\n", "A", "k", "[v]", "[A]\nk=[v]\n"},
+    {"EqualsValueAsIs", "[A]\nk=1\n", "A", "k", "=v=", "[A]\nk==v=\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniTextSet, ::testing::ValuesIn(kSetCases),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class IniTextRefuses : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(IniTextRefuses, LeavesBytesAlone) {
+    const RefusedCase& c = GetParam();
+    const std::string before = "[A]\nk=1\n";
+    IniText ini(before);
+    EXPECT_FALSE(ini.Set(c.section, c.key, c.value));
+    EXPECT_EQ(ini.bytes(), before);
+}
+
+const RefusedCase kRefusedCases[] = {
+    {"LfInValue", "A", "k", "a\nb"},      {"CrInValue", "A", "k", "a\r"},
+    {"LfInKey", "A", "k\nj", "v"},        {"CrInSection", "A\r", "k", "v"},
+    {"EmptyKey", "A", "", "v"},           {"BlankKey", "A", " \t", "v"},
+    {"EmptySection", "", "k", "v"},       {"EqualsInKey", "A", "a=b", "v"},
+    {"CommentKey", "A", ";k", "v"},       {"HeaderKey", "A", "[k", "v"},
+    {"BracketInSection", "A]", "k", "v"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniTextRefuses, ::testing::ValuesIn(kRefusedCases),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+TEST(IniText, SeveralWritesKeepHandWrittenFile) {
+    const std::string before =
+        "; Quorrel settings\r\n"
+        "\r\n"
+        "[Group]\r\n"
+        "0 = " +
+        kGroupMixed +
+        "\r\n"
+        "1=\t'Two'\r\n"
+        "\r\n"
+        "[Author Info]\r\n"
+        "  NickName = \"Me\"   ; not a comment\r\n"
+        "FullName=\r\n";
+    IniText ini(before);
+    ASSERT_TRUE(ini.Set("author info", "FULLNAME", "Full Name"));
+    ASSERT_TRUE(ini.Set("Author Info", "Email", ""));
+    ASSERT_TRUE(ini.Set("Patch Version", "value", "0.3"));
+    ASSERT_TRUE(ini.Set(kGroupUpper, "2", "  padded  "));
+    const std::string after =
+        "; Quorrel settings\r\n"
+        "\r\n"
+        "[Group]\r\n"
+        "0 = " +
+        kGroupMixed +
+        "\r\n"
+        "1=\t'Two'\r\n"
+        "\r\n"
+        "[Author Info]\r\n"
+        "  NickName = \"Me\"   ; not a comment\r\n"
+        "FullName=Full Name\r\n"
+        "Email=\r\n"
+        "[Patch Version]\r\n"
+        "value=0.3\r\n";
+    // The Cyrillic name is not the ASCII section "Group", so it is appended.
+    EXPECT_EQ(ini.bytes(), after + "[" + kGroupUpper + "]\r\n2=\"  padded  \"\r\n");
+    EXPECT_EQ(ini.Find("Group", "1"), "Two");
+    EXPECT_EQ(ini.Find("Author Info", "NickName"), "\"Me\"   ; not a comment");
+    EXPECT_EQ(ini.Find(kGroupLower, "2"), "  padded  ");
+}
+
+}  // namespace
+}  // namespace quorrel
