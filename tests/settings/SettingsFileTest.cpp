@@ -320,7 +320,7 @@ TEST(SettingsFile, FailedFirstWriteLeavesNoFile) {
 }
 
 TEST(SettingsFile, TwoProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 100; ++round) {
         TempDir dir;
         const std::string path = dir.File("Quorrel.ini");
         int gate[2];
