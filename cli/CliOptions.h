@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorrel {
+
+// What one run of the command-line front end was asked to do. Paths are the file system's
+// bytes as given; field texts are already Windows-1251.
+struct CliOptions {
+    std::vector<std::string> diffs;  // "-" is standard input
+    std::optional<std::string> image;
+    std::optional<std::string> output;  // "-" is standard output
+    std::string title;
+    std::string group;
+    std::uint32_t revision = 1;
+    std::string description;
+    std::optional<std::string> firmware;  // nothing: the name from each DIFF header
+    std::optional<std::string> id;        // upper case, checked
+    std::optional<std::string> settings;  // nothing: Quorrel.ini beside the executable
+    bool quiet = false;
+};
+
+}  // namespace quorrel

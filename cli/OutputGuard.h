@@ -1,0 +1,24 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorrel {
+
+// The regular files a run must not write a patch over: its inputs, and the patches it has
+// already written (so two DIFF files with the same derived name do not silently collide).
+class OutputGuard {
+  public:
+    // Remembers the file `path` names now, if it is a regular file.
+    void Protect(const std::string& path);
+    // Whether `path` names one of the remembered files (links followed).
+    bool Covers(const std::string& path) const;
+
+  private:
+    std::vector<std::pair<dev_t, ino_t>> files_;
+};
+
+}  // namespace quorrel

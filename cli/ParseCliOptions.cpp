@@ -1,0 +1,298 @@
+#include "ParseCliOptions.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "CliTexts.h"
+#include "Cp1251.h"
+#include "MakePatchId.h"
+#include "Messages.h"
+#include "ParseVersion.h"
+
+namespace quorrel {
+
+namespace {
+
+enum class OptionId {
+    Image,
+    Output,
+    Title,
+    Group,
+    Revision,
+    Description,
+    Firmware,
+    Id,
+    Settings,
+    Quiet,
+    Help,
+    Version,
+};
+
+struct OptionSpec {
+    char shortName;  // 0 when there is only the long form
+    std::string_view longName;
+    bool takesValue;
+    OptionId id;
+};
+
+constexpr std::array<OptionSpec, 12> kOptions = {{
+    {'i', "image", true, OptionId::Image},
+    {'o', "output", true, OptionId::Output},
+    {'t', "title", true, OptionId::Title},
+    {'g', "group", true, OptionId::Group},
+    {'r', "revision", true, OptionId::Revision},
+    {'d', "description", true, OptionId::Description},
+    {'f', "firmware", true, OptionId::Firmware},
+    {0, "id", true, OptionId::Id},
+    {0, "settings", true, OptionId::Settings},
+    {'q', "quiet", false, OptionId::Quiet},
+    {'h', "help", false, OptionId::Help},
+    {0, "version", false, OptionId::Version},
+}};
+
+const OptionSpec* FindLong(std::string_view name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.longName == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.shortName != 0 && spec.shortName == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+// Why a command-line text cannot become Windows-1251, or nothing when it can.
+std::optional<std::string> EncodingFault(const cp1251::Encoded& encoded) {
+    if (encoded.invalidUtf8) {
+        return std::string(cli::kInvalidUtf8);
+    }
+    if (encoded.unmappable.empty()) {
+        return std::nullopt;
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(encoded.unmappable.front()));
+    std::string reason(cli::kUnmappable);
+    reason.replace(reason.find("%s"), 2, code);
+    return reason;
+}
+
+std::string UpperHex(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'f') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+class Parser {
+  public:
+    explicit Parser(std::span<const std::string> args) : args_(args) {}
+
+    ParsedCommandLine Run() {
+        bool operandsOnly = false;
+        for (index_ = 0; index_ < args_.size() && !done(); ++index_) {
+            const std::string& arg = args_[index_];
+            if (operandsOnly || arg == "-" || arg.size() < 2 || arg[0] != '-') {
+                result_.options.diffs.push_back(arg);
+            } else if (arg == "--") {
+                operandsOnly = true;
+            } else if (arg[1] == '-') {
+                LongOption(std::string_view(arg).substr(2));
+            } else {
+                ShortOptions(std::string_view(arg).substr(1));
+            }
+        }
+        if (!done()) {
+            CheckOperands();
+        }
+        return std::move(result_);
+    }
+
+  private:
+    bool done() const { return result_.action != ParsedCommandLine::Action::Convert; }
+
+    void Refuse(std::string_view subject, std::string_view reason, bool showUsage) {
+        result_.action = ParsedCommandLine::Action::Refuse;
+        result_.subject = subject;
+        result_.reason = reason;
+        result_.showUsage = showUsage;
+    }
+
+    // The value that follows an option as the next argument, or nothing at the end.
+    std::optional<std::string_view> NextArgument() {
+        if (index_ + 1 >= args_.size()) {
+            return std::nullopt;
+        }
+        return args_[++index_];
+    }
+
+    void LongOption(std::string_view body) {
+        const auto equals = body.find('=');
+        const std::string shown = "--" + std::string(body.substr(0, equals));
+        const OptionSpec* spec = FindLong(body.substr(0, equals));
+        if (spec == nullptr) {
+            Refuse(shown, cli::kUnknownOption, true);
+            return;
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string_view::npos) {
+                Refuse(shown, cli::kUnexpectedValue, true);
+                return;
+            }
+            Apply(*spec, shown, {});
+            return;
+        }
+        const std::optional<std::string_view> value =
+            equals != std::string_view::npos ? body.substr(equals + 1) : NextArgument();
+        if (!value) {
+            Refuse(shown, cli::kMissingValue, true);
+            return;
+        }
+        Apply(*spec, shown, *value);
+    }
+
+    // A cluster such as "-q", "-qt Title" or "-tTitle": a value option takes the rest.
+    void ShortOptions(std::string_view cluster) {
+        for (std::size_t at = 0; at < cluster.size() && !done(); ++at) {
+            const std::string shown = std::string("-") + cluster[at];
+            const OptionSpec* spec = FindShort(cluster[at]);
+            if (spec == nullptr) {
+                Refuse(shown, cli::kUnknownOption, true);
+                return;
+            }
+            if (!spec->takesValue) {
+                Apply(*spec, shown, {});
+                continue;
+            }
+            const std::optional<std::string_view> value =
+                at + 1 < cluster.size() ? cluster.substr(at + 1) : NextArgument();
+            if (!value) {
+                Refuse(shown, cli::kMissingValue, true);
+                return;
+            }
+            Apply(*spec, shown, *value);
+            return;
+        }
+    }
+
+    // A field text in Windows-1251, or nothing after refusing it.
+    std::optional<std::string> FieldText(std::string_view shown, std::string_view value) {
+        cp1251::Encoded encoded = cp1251::FromUtf8(value);
+        if (const auto fault = EncodingFault(encoded)) {
+            Refuse(shown, *fault, false);
+            return std::nullopt;
+        }
+        return std::move(encoded.text);
+    }
+
+    std::optional<std::string> PathValue(std::string_view shown, std::string_view value) {
+        if (value.empty()) {
+            Refuse(shown, cli::kEmptyPath, true);
+            return std::nullopt;
+        }
+        return std::string(value);
+    }
+
+    void Apply(const OptionSpec& spec, std::string_view shown, std::string_view value) {
+        CliOptions& options = result_.options;
+        switch (spec.id) {
+            case OptionId::Image:
+                options.image = PathValue(shown, value);
+                break;
+            case OptionId::Output:
+                options.output = PathValue(shown, value);
+                outputShown_ = shown;
+                break;
+            case OptionId::Settings:
+                options.settings = PathValue(shown, value);
+                break;
+            case OptionId::Title:
+                options.title = FieldText(shown, value).value_or(std::string());
+                break;
+            case OptionId::Group:
+                options.group = FieldText(shown, value).value_or(std::string());
+                break;
+            case OptionId::Description:
+                options.description = FieldText(shown, value).value_or(std::string());
+                break;
+            case OptionId::Firmware:
+                options.firmware = FieldText(shown, value);
+                break;
+            case OptionId::Revision:
+                if (const auto text = FieldText(shown, value)) {
+                    const std::optional<std::uint32_t> revision = ParseVersion(*text);
+                    if (!revision) {
+                        Refuse(shown, msg::kBadVersion, false);
+                        break;
+                    }
+                    options.revision = *revision;
+                }
+                break;
+            case OptionId::Id:
+                if (const auto text = FieldText(shown, value)) {
+                    std::string id = UpperHex(*text);
+                    if (!IsPatchId(id)) {
+                        Refuse(shown, cli::kBadId, false);
+                        break;
+                    }
+                    options.id = std::move(id);
+                }
+                break;
+            case OptionId::Quiet:
+                options.quiet = true;
+                break;
+            case OptionId::Help:
+                result_.action = ParsedCommandLine::Action::Help;
+                break;
+            case OptionId::Version:
+                result_.action = ParsedCommandLine::Action::Version;
+                break;
+        }
+    }
+
+    void CheckOperands() {
+        const CliOptions& options = result_.options;
+        if (options.diffs.empty()) {
+            Refuse({}, cli::kNoDiff, true);
+            return;
+        }
+        if (options.output && options.diffs.size() > 1) {
+            Refuse(outputShown_, cli::kOutputNeedsOneDiff, true);
+            return;
+        }
+        int stdinReaders = options.image == "-" ? 1 : 0;
+        for (const std::string& diff : options.diffs) {
+            if (diff.empty()) {
+                Refuse("DIFF", cli::kEmptyPath, true);
+                return;
+            }
+            stdinReaders += diff == "-" ? 1 : 0;
+        }
+        if (stdinReaders > 1) {
+            Refuse("-", cli::kStdinTwice, true);
+        }
+    }
+
+    std::span<const std::string> args_;
+    std::size_t index_ = 0;
+    std::string outputShown_;
+    ParsedCommandLine result_;
+};
+
+}  // namespace
+
+ParsedCommandLine ParseCliOptions(std::span<const std::string> args) {
+    return Parser(args).Run();
+}
+
+}  // namespace quorrel

@@ -1,0 +1,92 @@
+#include "RunCli.h"
+
+#include "CliTexts.h"
+#include "ConvertDiff.h"
+#include "Cp1251.h"
+#include "FileChecks.h"
+#include "Messages.h"
+#include "ParseCliOptions.h"
+#include "ReadInput.h"
+#include "Reporter.h"
+#include "SettingsFile.h"
+#include "WriteStream.h"
+
+namespace quorrel {
+
+namespace {
+
+ExitStatus PrintToStdout(const std::string& utf8, const Reporter& reporter) {
+    if (const int cause = WriteStream(1, utf8); cause != 0) {
+        reporter.FileError(cause, cli::kStdoutName);
+        return ExitStatus::NotWritten;
+    }
+    return ExitStatus::Written;
+}
+
+ExitStatus Refuse(const ParsedCommandLine& parsed, const Reporter& reporter) {
+    reporter.Error(parsed.subject, parsed.reason);
+    if (parsed.showUsage) {
+        std::string usage(cli::kUsage);
+        usage += "\n";
+        usage += cli::kSeeHelp;
+        reporter.Error({}, usage);
+    }
+    return ExitStatus::FieldRefused;
+}
+
+ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
+    const SettingsFile settingsFile =
+        options.settings ? SettingsFile(*options.settings) : SettingsFile::ForExecutable();
+    const AuthorSettings settings = settingsFile.LoadAuthorSettings();
+
+    OutputGuard guard;
+    LoadedFile image;
+    bool imageAccepted = false;
+    if (options.image) {
+        const std::string& path = *options.image;
+        const std::string shown = path == "-" ? cli::kStdinName : path;
+        image = ReadInput(path);
+        if (image.failed()) {
+            // An image asked for but not read would silently make every patch incomplete.
+            reporter.Error(shown, msg::kReadError);
+            return ExitStatus::InputRefused;
+        }
+        const ImageCheck check = CheckFirmwareImage(image);
+        imageAccepted = check.accepted;
+        if (!check.accepted) {
+            reporter.Warning(shown, check.message);
+        }
+        guard.Protect(path);
+    }
+    for (const std::string& diff : options.diffs) {
+        guard.Protect(diff);
+    }
+
+    RunContext run{options, settings, image, imageAccepted, reporter, guard};
+    ExitStatus status = ExitStatus::Written;
+    for (const std::string& diff : options.diffs) {
+        status = Worse(status, ConvertDiff(diff, run));
+    }
+    return status;
+}
+
+}  // namespace
+
+ExitStatus RunCli(std::span<const std::string> args) {
+    const ParsedCommandLine parsed = ParseCliOptions(args);
+    const Reporter reporter(parsed.options.quiet);
+    switch (parsed.action) {
+        case ParsedCommandLine::Action::Help:
+            return PrintToStdout(cp1251::ToUtf8(cli::kHelp), reporter);
+        case ParsedCommandLine::Action::Version:
+            return PrintToStdout(std::string(cli::kProgramName) + " " QUORREL_VERSION "\n",
+                                 reporter);
+        case ParsedCommandLine::Action::Refuse:
+            return Refuse(parsed, reporter);
+        case ParsedCommandLine::Action::Convert:
+            break;
+    }
+    return Convert(parsed.options, reporter);
+}
+
+}  // namespace quorrel
