@@ -1,28 +1,17 @@
 #include "WriteStream.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
+#include "FileDescriptor.h"
 #include "FileErrorText.h"
 
 namespace quorrel {
 
 int WriteStream(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FileErrorCauseFromErrno(errno);
-        }
-        if (written == 0) {
-            return kFileErrorDiskFull;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    const int error = WriteAll(fd, bytes);
+    if (error == 0) {
+        return 0;
     }
-    return 0;
+    // Nothing stored and no error given reads as a full disk, like any short write.
+    return FileErrorCauseFromErrno(error < 0 ? 0 : error);
 }
 
 }  // namespace quorrel
