@@ -45,9 +45,8 @@ Opened OpenForLock(const std::string& path, const std::string& target, int& fd) 
         }
         return errno == EEXIST ? Opened::Raced : Opened::Failed;
     }
-    // A file we may not write can still be locked; the write goes by rename anyway.
-    fd = OpenRetrying(path.c_str(), O_RDONLY | kFlags);
-    return fd >= 0 ? Opened::Existing : Opened::Failed;
+    // A file the user made read-only is left as it is, though a rename could replace it.
+    return Opened::Failed;
 }
 
 bool LockExclusive(int fd) {

@@ -262,16 +262,19 @@ TEST(SettingsFile, UnreadableFileIsNotReplaced) {
     EXPECT_EQ(ReadFile(dir.File("Quorrel.ini")), "[Author Info]\nNickName=Nick\n");
 }
 
-TEST(SettingsFile, ReadOnlyFileKeepsItsModeWhenDefaultsAreAdded) {
+TEST(SettingsFile, ReadOnlyFileIsLeftAlone) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root may write any file, so a read-only mode cannot refuse it";
+    }
     TempDir dir;
-    WriteFile(dir.File("Quorrel.ini"), "[Patch Version]\nvalue=1.0\n");
+    const std::string original = "[Patch Version]\nvalue=1.0\n";
+    WriteFile(dir.File("Quorrel.ini"), original);
     ASSERT_EQ(::chmod(dir.File("Quorrel.ini").c_str(), 0444), 0);
-    EXPECT_EQ(SettingsFile(dir.File("Quorrel.ini")).LoadAuthorSettings().formatVersion, "1.0");
+    const AuthorSettings loaded = SettingsFile(dir.File("Quorrel.ini")).LoadAuthorSettings();
+    EXPECT_EQ(loaded.formatVersion, "1.0");
+    EXPECT_EQ(loaded.author.nickname, kDefaultNickName);
     EXPECT_EQ(StatOf(dir.File("Quorrel.ini")).st_mode & 07777, 0444u);
-    EXPECT_EQ(
-        ReadFile(dir.File("Quorrel.ini")),
-        "[Patch Version]\nvalue=1.0\n[Author Info]\nNickName=Quorrel\nFullName=\nEmail=\nwww=" +
-            std::string(kDefaultWww) + "\nicq=\n");
+    EXPECT_EQ(ReadFile(dir.File("Quorrel.ini")), original);
 }
 
 TEST(SettingsFile, EmptyPathGivesDefaults) {
