@@ -1,0 +1,124 @@
+#include "DialogBuilder.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include "Cp1251Qt.h"
+#include "Cp1251Validator.h"
+#include "ListComboBox.h"
+
+namespace quorrel::qt {
+
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    // Static text sits at the top of its box, level with the text of the edits beside it.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& text, bool isDefault) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(isDefault);
+    button->setDefault(isDefault);
+    return button;
+}
+
+QWidget* MakeControl(QDialog& dialog, const ControlTemplate& spec) {
+    const QString text = ForDisplay(spec.text);
+    switch (spec.kind) {
+        case ControlKind::Label:
+        case ControlKind::MultiLineLabel:
+            return MakeLabel(&dialog, text);
+        case ControlKind::Icon: {
+            auto* icon = new QLabel(&dialog);
+            icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return icon;
+        }
+        case ControlKind::Edit:
+        case ControlKind::ReadOnlyEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            if (spec.kind == ControlKind::ReadOnlyEdit) {
+                edit->setReadOnly(true);
+            } else {
+                edit->setValidator(new Cp1251Validator(edit));
+            }
+            return edit;
+        }
+        case ControlKind::PushButton:
+            return MakeButton(&dialog, text, false);
+        case ControlKind::DefaultPushButton:
+            return MakeButton(&dialog, text, true);
+        case ControlKind::ComboBox:
+            return new ListComboBox(&dialog);
+        case ControlKind::GroupFrame: {
+            auto* frame = new QGroupBox(text, &dialog);
+            frame->setFocusPolicy(Qt::NoFocus);
+            return frame;
+        }
+    }
+    return new QWidget(&dialog);
+}
+
+QSize ButtonNeeds(const QPushButton& button) {
+    const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
+    const QStyle* style = button.style();
+    const int frame = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+    return {text.width() + margin + frame, text.height() + frame};
+}
+
+}  // namespace
+
+std::vector<BuiltControl> CreateControls(QDialog& dialog, const DialogTemplate& layout) {
+    std::vector<BuiltControl> controls;
+    controls.reserve(layout.controls.size());
+    for (const ControlTemplate& spec : layout.controls) {
+        QWidget* widget = MakeControl(dialog, spec);
+        widget->setObjectName(
+            QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
+        controls.push_back({&spec, widget});
+    }
+    return controls;
+}
+
+QSize NeededSize(const BuiltControl& control) {
+    switch (control.spec->kind) {
+        case ControlKind::Label:
+        case ControlKind::MultiLineLabel:
+            return control.widget->sizeHint();
+        case ControlKind::PushButton:
+        case ControlKind::DefaultPushButton:
+            return ButtonNeeds(static_cast<const QPushButton&>(*control.widget));
+        case ControlKind::Edit:
+        case ControlKind::ReadOnlyEdit:
+        case ControlKind::ComboBox:
+            // Their text scrolls sideways; only its height must fit.
+            return {0, control.widget->minimumSizeHint().height()};
+        case ControlKind::GroupFrame:
+            return {control.widget->minimumSizeHint().width(), 0};
+        case ControlKind::Icon:
+            break;
+    }
+    return {0, 0};
+}
+
+DialogUnits PlaceControls(QDialog& dialog, const DialogTemplate& layout,
+                          const std::vector<BuiltControl>& controls) {
+    DialogUnits units = DialogUnits::FromFont(dialog.fontMetrics());
+    for (const BuiltControl& control : controls) {
+        units.Fit(control.spec->rect, NeededSize(control));
+    }
+    for (const BuiltControl& control : controls) {
+        control.widget->setGeometry(units.Map(control.spec->rect));
+    }
+    dialog.setFixedSize(units.Map(layout.width, layout.height));
+    return units;
+}
+
+}  // namespace quorrel::qt

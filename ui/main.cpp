@@ -1,0 +1,23 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "QtMainWindow.h"
+#include "SettingsFile.h"
+
+// The process lives exactly as long as the main window; however it ends, the status is 0.
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+
+    // Qt's own buttons and choosers speak the desktop's language, as native ones would.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
+    quorrel::qt::QtMainWindow window(quorrel::SettingsFile::ForExecutable());
+    window.exec();
+    return 0;
+}
