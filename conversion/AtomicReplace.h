@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,17 @@ struct ReplaceResult {
         Failed,       // writing or renaming failed; the target is untouched, the temporary gone
     };
     Status status = Status::Replaced;
-    int error = 0;  // errno of the failure; 0 for a short write
+    int error = 0;  // errno (on Windows the system error code) of the failure; 0 for a short write
 };
+
+#ifdef _WIN32
+
+// Writes `bytes` to a temporary file beside the target of `path` (links followed), flushes it
+// and puts it in the target's place: ReplaceFileW over an existing file, which keeps its
+// attributes and security, MoveFileExW with write-through for a new one.
+ReplaceResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+#else
 
 // The file a write to `path` lands in: symbolic links followed, so a link stays a link.
 std::string ResolveWriteTarget(const std::string& path);
@@ -23,5 +33,7 @@ std::string ResolveWriteTarget(const std::string& path);
 // Writes `bytes` to a temporary file beside the target of `path`, syncs it and renames it over
 // the target. The old file's permission bits are kept; a new file gets 0666 less the umask.
 ReplaceResult ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+#endif
 
 }  // namespace quorrel

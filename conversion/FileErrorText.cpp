@@ -51,7 +51,9 @@ int FileErrorCauseFromErrno(int error) {
     switch (error) {
         case 0:  // a write that stored fewer bytes than asked
         case ENOSPC:
+#ifdef EDQUOT  // not on Windows
         case EDQUOT:
+#endif
         case EFBIG:
             return kFileErrorDiskFull;
         case EACCES:

@@ -13,4 +13,10 @@ namespace quorrel {
 // system's own names, never converted.
 LoadedFile ReadWholeFile(const std::filesystem::path& path);
 
+#ifdef _WIN32
+// Narrow names have no single meaning on Windows; pass PathFromName(name).
+LoadedFile ReadWholeFile(const std::string&) = delete;
+LoadedFile ReadWholeFile(const char*) = delete;
+#endif
+
 }  // namespace quorrel

@@ -22,4 +22,10 @@ struct SaveResult {
 // written directly.
 SaveResult SavePatchFile(const std::filesystem::path& path, std::string_view text);
 
+#ifdef _WIN32
+// Narrow names have no single meaning on Windows; pass PathFromName(name).
+SaveResult SavePatchFile(const std::string&, std::string_view) = delete;
+SaveResult SavePatchFile(const char*, std::string_view) = delete;
+#endif
+
 }  // namespace quorrel

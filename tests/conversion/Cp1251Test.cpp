@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <string>
 
@@ -8,6 +12,25 @@
 
 namespace quorrel::cp1251 {
 namespace {
+
+#ifdef _WIN32
+
+// Windows' own code page 1251 is an independent table to check ours against.
+std::string IconvToUtf8(std::string_view in) {
+    const int length = static_cast<int>(in.size());
+    std::wstring wide(in.size(), L'\0');
+    if (MultiByteToWideChar(1251, MB_ERR_INVALID_CHARS, in.data(), length, wide.data(), length) !=
+        length) {
+        return "<no code page 1251>";
+    }
+    std::string output(in.size() * 4, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, output.data(),
+                                      static_cast<int>(output.size()), nullptr, nullptr);
+    output.resize(static_cast<std::size_t>(n));
+    return output;
+}
+
+#else
 
 // The system's iconv is an independent table to check ours against.
 std::string IconvToUtf8(std::string_view in) {
@@ -29,6 +52,8 @@ std::string IconvToUtf8(std::string_view in) {
     output.resize(output.size() - dstLeft);
     return output;
 }
+
+#endif
 
 TEST(Cp1251Codec, EveryByteRoundTrips) {
     for (unsigned b = 0; b < 256; ++b) {

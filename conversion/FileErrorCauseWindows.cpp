@@ -1,0 +1,34 @@
+#include "FileErrorCauseWindows.h"
+
+#include <windows.h>
+
+#include "FileErrorText.h"
+
+namespace quorrel {
+
+int FileErrorCauseFromWindowsError(std::uint32_t error) {
+    switch (error) {
+        case 0:
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return kFileErrorDiskFull;
+        case ERROR_ACCESS_DENIED:
+            return 5;
+        case ERROR_SHARING_VIOLATION:
+            return 11;
+        case ERROR_LOCK_VIOLATION:
+            return 12;
+        case ERROR_FILE_NOT_FOUND:
+            return 2;
+        case ERROR_PATH_NOT_FOUND:
+            return 3;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return 4;
+        case ERROR_INVALID_HANDLE:
+            return 6;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace quorrel

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "FileSystemName.h"
+#include "Wtf8.h"
+
+namespace quorrel {
+namespace {
+
+struct Pair {
+    std::u16string utf16;
+    std::string wtf8;
+};
+
+TEST(Wtf8, ConvertsBothWays) {
+    const Pair cases[] = {
+        {u"", ""},
+        {u"plain.dif", "plain.dif"},
+        {u"\u00E9", "\xC3\xA9"},
+        {u"\u0416\u0451", "\xD0\x96\xD1\x91"},
+        {u"\u6F22", "\xE6\xBC\xA2"},
+        {u"\uFFFF", "\xEF\xBF\xBF"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+        // Unpaired surrogates, which Windows names may hold, keep their three-byte forms.
+        {std::u16string{u'\xD800'}, "\xED\xA0\x80"},
+        {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
+        {std::u16string{u'a', u'\xDC00', u'\xD800'}, "a\xED\xB0\x80\xED\xA0\x80"},
+    };
+    for (const Pair& c : cases) {
+        EXPECT_EQ(Wtf8FromUtf16(c.utf16), c.wtf8) << c.wtf8;
+        const auto back = Utf16FromWtf8(c.wtf8);
+        ASSERT_TRUE(back.has_value()) << c.wtf8;
+        EXPECT_EQ(*back, c.utf16) << c.wtf8;
+    }
+}
+
+TEST(Wtf8, EverySixteenBitUnitRoundTrips) {
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const std::u16string one(1, static_cast<char16_t>(unit));
+        const auto back = Utf16FromWtf8(Wtf8FromUtf16(one));
+        ASSERT_TRUE(back.has_value()) << std::hex << static_cast<unsigned>(unit);
+        ASSERT_EQ(*back, one) << std::hex << static_cast<unsigned>(unit);
+    }
+}
+
+TEST(Wtf8, RefusesMalformedText) {
+    const char* bad[] = {
+        "\x80",              // a lone continuation byte
+        "\xC3",              // cut short at the end
+        "\xE6\xBC",          // cut short at the end
+        "\xE6\xBCx",         // a non-continuation inside
+        "\xC0\xAF",          // overlong "/"
+        "\xE0\x80\xAF",      // overlong "/"
+        "\xF0\x80\x80\xAF",  // overlong "/"
+        "\xF4\x90\x80\x80",  // past U+10FFFF
+        "\xF8\x88\x80\x80\x80",
+        "\xFF",
+    };
+    for (const char* text : bad) {
+        EXPECT_FALSE(Utf16FromWtf8(text).has_value()) << testing::PrintToString(text);
+    }
+}
+
+TEST(FileSystemName, NamesSurviveTheTripThroughAPath) {
+    for (const char* name : {"a.dif", "dir/\xD0\x96.bin", "\xE6\xBC\xA2.smp", ""}) {
+        EXPECT_EQ(NameFromPath(PathFromName(name)), name);
+    }
+#ifdef _WIN32
+    EXPECT_EQ(PathFromName("\xD0\x96\xE6\xBC\xA2").native(), std::wstring(L"\x0416\x6F22"));
+    EXPECT_EQ(NameFromPath(std::filesystem::path(std::wstring(1, L'\xD800'))), "\xED\xA0\x80");
+    // Text that names no file opens nothing rather than some other file.
+    EXPECT_TRUE(PathFromName("bad\xC3").empty());
+#else
+    // POSIX names are bytes; even text that is not UTF-8 passes untouched.
+    EXPECT_EQ(PathFromName("bad\xC3").native(), "bad\xC3");
+#endif
+}
+
+}  // namespace
+}  // namespace quorrel

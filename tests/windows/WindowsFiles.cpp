@@ -1,0 +1,68 @@
+#include "WindowsFiles.h"
+
+#include <winioctl.h>
+
+#include <stdexcept>
+
+#include "FileSystemName.h"
+
+namespace quorrel::test {
+
+std::wstring WideRoot(const TempDir& dir) {
+    return PathFromName(dir.path()).make_preferred().native();
+}
+
+std::wstring WidePath(const TempDir& dir, std::string_view name) {
+    return PathFromName(dir.File(name)).make_preferred().native();
+}
+
+std::vector<std::wstring> ListDirectory(const std::wstring& directory) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = ::FindFirstFileW((directory + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(name);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share) {
+    FileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        throw std::runtime_error("cannot open a test file elsewhere");
+    }
+    return file;
+}
+
+void MakeSparseFile(const std::wstring& path, long long size) {
+    const FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        throw std::runtime_error("cannot create a sparse file");
+    }
+    DWORD ignored = 0;
+    ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())) {
+        throw std::runtime_error("cannot size a sparse file");
+    }
+}
+
+std::string ReadWide(const std::wstring& path) {
+    return ReadFile(NameFromPath(path));
+}
+
+void WriteWide(const std::wstring& path, std::string_view bytes) {
+    WriteFile(NameFromPath(path), bytes);
+}
+
+}  // namespace quorrel::test
