@@ -49,9 +49,15 @@ void QtMainWindow::BuildControls() {
     onClick(ControlId::OpenImage, [this] { state_.OpenImage(); });
     onClick(ControlId::Save, [this] { state_.SaveSmp(); });
     onClick(ControlId::About, [this] { ShowAbout(); });
-    // textEdited fires for the user's changes only, never for the program's own setText.
+    // textEdited fires for the user's changes only, never for the program's own setText; it
+    // also fires for a refused character that left the text as it was, which is no change.
     for (const ControlId id : {ControlId::Title, ControlId::Description}) {
-        connect(Edit(id), &QLineEdit::textEdited, this, [this] { state_.FieldsChanged(); });
+        connect(Edit(id), &QLineEdit::textEdited, this, [this, id](const QString& text) {
+            if (text != known_[id]) {
+                known_[id] = text;
+                state_.FieldsChanged();
+            }
+        });
     }
 }
 
@@ -108,6 +114,7 @@ void QtMainWindow::SetText(ControlId id, std::string_view text) {
     } else {
         edit->setText(FromCp1251(text));
     }
+    known_[id] = edit->text();
     // A text put in by the program shows from its start.
     edit->setCursorPosition(0);
 }
@@ -197,10 +204,14 @@ void QtMainWindow::EndWindow() {
 
 void QtMainWindow::setVisible(bool visible) {
     if (visible && !shown_) {
+        // The whole window, frame included, goes to the middle of its screen's work area; the
+        // frame is known once the platform window exists, where the platform tells it early.
+        create();
         if (const QScreen* screen = this->screen()) {
             const QRect area = screen->availableGeometry();
-            move(area.x() + (area.width() - width()) / 2,
-                 area.y() + (area.height() - height()) / 2);
+            const QSize frame = frameGeometry().size();
+            move(area.x() + (area.width() - frame.width()) / 2,
+                 area.y() + (area.height() - frame.height()) / 2);
         }
     }
     QDialog::setVisible(visible);

@@ -67,6 +67,7 @@ class QtMainWindow : public QDialog, public WindowView {
     MainWindow state_;
     std::map<ControlId, QWidget*> controls_;
     std::map<ControlId, std::string> names_;  // the exact bytes of the path controls' names
+    std::map<ControlId, QString> known_;      // texts as last changed, by the user or the program
     DialogRunner runDialog_;
     bool shown_ = false;
 };
