@@ -2,7 +2,9 @@
 
 #include <optional>
 
+#include "FileSystemName.h"
 #include "IniText.h"
+#include "ReadSharedFile.h"
 #include "ReadWholeFile.h"
 #include "UpdateFileUnderLock.h"
 
@@ -14,8 +16,16 @@ IniText ReadIni(const std::string& path) {
     if (path.empty()) {
         return IniText();
     }
-    const LoadedFile file = ReadWholeFile(path);
+#ifdef _WIN32
+    // Windows refuses to replace a file that a reader holds without sharing its deletion, so
+    // settings are read with every kind of sharing allowed.
+    std::string bytes;
+    ReadSharedFile(path, bytes);
+    return IniText(std::move(bytes));
+#else
+    const LoadedFile file = ReadWholeFile(PathFromName(path));
     return IniText(std::string(file.view()));
+#endif
 }
 
 std::string StoredValue(const IniText& ini, std::string_view section, std::string_view key) {

@@ -3,21 +3,31 @@
 #include <filesystem>
 #include <string>
 
+#include "FileSystemName.h"
 #include "SettingsFile.h"
 #include "TempDir.h"
 
 namespace quorrel {
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kSeparatorAndName = "\\Quorrel.ini";
+constexpr const char* kThisProgram = "test_SettingsFilePath.exe";
+#else
+constexpr const char* kSeparatorAndName = "/Quorrel.ini";
+constexpr const char* kThisProgram = "test_SettingsFilePath";
+#endif
+
 TEST(SettingsFilePath, IsQuorrelIniBesideThisExecutable) {
     const std::string& path = SettingsFilePath();
-    const std::string name = "/Quorrel.ini";
+    const std::string name = kSeparatorAndName;
     ASSERT_GT(path.size(), name.size());
     EXPECT_EQ(path.substr(path.size() - name.size()), name);
     const std::string dir = path.substr(0, path.size() - name.size() + 1);
-    EXPECT_TRUE(test::FileExists(dir + "test_SettingsFilePath")) << dir;
-    EXPECT_EQ(std::filesystem::path(dir).lexically_normal(),
-              std::filesystem::absolute(dir).lexically_normal());
+    EXPECT_TRUE(test::FileExists(dir + kThisProgram)) << dir;
+    const std::filesystem::path directory = PathFromName(dir);
+    EXPECT_EQ(directory.lexically_normal(),
+              std::filesystem::absolute(directory).lexically_normal());
 }
 
 TEST(SettingsFilePath, ComputedOnceForTheProcess) {

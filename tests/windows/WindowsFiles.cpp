@@ -57,6 +57,61 @@ void MakeSparseFile(const std::wstring& path, long long size) {
     }
 }
 
+std::wstring ProgramDirectory() {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const std::wstring path(buffer.data(), n);
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+namespace {
+
+// The quoting CommandLineToArgvW and the C runtime undo: backslashes count only before a quote.
+void AppendQuoted(std::wstring& line, const std::wstring& arg) {
+    line += L'"';
+    std::size_t backslashes = 0;
+    for (const wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        line.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        line += c;
+    }
+    line.append(2 * backslashes, L'\\');
+    line += L'"';
+}
+
+}  // namespace
+
+FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args) {
+    std::wstring line;
+    AppendQuoted(line, program);
+    for (const std::wstring& arg : args) {
+        line += L' ';
+        AppendQuoted(line, arg);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        throw std::runtime_error("cannot start a test process");
+    }
+    ::CloseHandle(info.hThread);
+    return FileHandle(info.hProcess);
+}
+
+DWORD WaitForExit(const FileHandle& process) {
+    DWORD code = 0;
+    if (::WaitForSingleObject(process.get(), 120'000) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &code)) {
+        throw std::runtime_error("a test process did not end");
+    }
+    return code;
+}
+
 std::string ReadWide(const std::wstring& path) {
     return ReadFile(NameFromPath(path));
 }

@@ -23,6 +23,14 @@ FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share);
 // A file of `size` bytes that takes no disk space where the file system allows.
 void MakeSparseFile(const std::wstring& path, long long size);
 
+// The directory of the running test program, with its final separator.
+std::wstring ProgramDirectory();
+
+// Starts `program` with `args`, each quoted as the C runtime splits them; throws on failure.
+FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args);
+// Waits for a started process and returns its exit code.
+DWORD WaitForExit(const FileHandle& process);
+
 // Whole-file helpers on wide paths; they throw std::runtime_error on failure.
 std::string ReadWide(const std::wstring& path);
 void WriteWide(const std::wstring& path, std::string_view bytes);
