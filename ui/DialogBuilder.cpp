@@ -17,8 +17,8 @@ namespace {
 QLabel* MakeLabel(QWidget* parent, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
-    // Static text sits at the top of its box, level with the text of the edits beside it.
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Centred in its box, the text stands level with that of the taller Qt edits beside it.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 

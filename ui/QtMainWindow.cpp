@@ -83,7 +83,17 @@ ListComboBox* QtMainWindow::Combo(ControlId id) const {
 
 void QtMainWindow::ShowAbout() {
     AboutBox box(this, ProgramIcon());
-    runDialog_(box);
+    RunModal(box);
+}
+
+int QtMainWindow::RunModal(QDialog& dialog) {
+    const int result = runDialog_(dialog);
+    // The owner takes the keyboard back, as an owned box's owner does on Windows; not every X
+    // session has a window manager to hand it back.
+    if (isVisible()) {
+        activateWindow();
+    }
+    return result;
 }
 
 std::string QtMainWindow::Text(ControlId id) const {
@@ -163,12 +173,12 @@ void QtMainWindow::AddListEntry(ControlId combo, std::string_view text) {
 MessageAnswer QtMainWindow::ShowMessage(std::string_view text, std::string_view caption,
                                         MessageIcon icon, MessageButtons buttons) {
     const auto box = MakeMessageBox(this, text, caption, icon, buttons);
-    return AnswerOf(runDialog_(*box));
+    return AnswerOf(RunModal(*box));
 }
 
 std::string QtMainWindow::ChooseFile(const FileChoice& choice) {
     const auto dialog = MakeFileDialog(this, choice);
-    if (runDialog_(*dialog) != QDialog::Accepted) {
+    if (RunModal(*dialog) != QDialog::Accepted) {
         return {};
     }
     const QStringList files = dialog->selectedFiles();

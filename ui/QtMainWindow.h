@@ -61,6 +61,7 @@ class QtMainWindow : public QDialog, public WindowView {
 
   private:
     void BuildControls();
+    int RunModal(QDialog& dialog);
     QLineEdit* Edit(ControlId id) const;
     ListComboBox* Combo(ControlId id) const;
 
