@@ -1,0 +1,60 @@
+#include "FaultSupport.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "Cp1251.h"
+#include "DiffBuilder.h"
+
+namespace quorrel::test {
+
+const std::string& CliPath() {
+    static const std::string path = QUORREL_CLI_PATH;
+    return path;
+}
+
+std::string LargeDiff(std::size_t newBytes, std::uint8_t seed) {
+    constexpr std::size_t kBlock = 16 * 1024;
+    DiffBuilder diff("FAULTS");
+    for (std::size_t offset = 0; offset < newBytes; offset += kBlock) {
+        const std::size_t n = std::min(kBlock, newBytes - offset);
+        diff.Nord(static_cast<std::uint32_t>(offset),
+                  CountingBytes(n, static_cast<std::uint8_t>(seed + offset / kBlock)));
+    }
+    return diff.bytes();
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        throw std::runtime_error("cannot list " + path);
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CliLine(std::string_view subject, std::string_view cp1251Text) {
+    std::string line = "quorrel-cli: ";
+    if (!subject.empty()) {
+        line += subject;
+        line += ": ";
+    }
+    return line + cp1251::ToUtf8(cp1251Text) + "\n";
+}
+
+std::vector<std::string> ConvertArgs(const std::string& settings, const std::string& diff,
+                                     const std::string& output) {
+    return {"--settings", settings, "--id", "01020304", "-q", diff, "-o", output};
+}
+
+}  // namespace quorrel::test

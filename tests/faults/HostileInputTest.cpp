@@ -1,0 +1,160 @@
+// Inputs that are not what a DIFF file or image should be: a directory, a FIFO nobody writes,
+// files of 4 GiB and more (sparse, so they cost no disk), a DIFF whose counts claim 4 GiB, and a
+// file that shrinks while it is read. Each gives a clear error, quickly and in bounded memory.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "Child.h"
+#include "DiffBuilder.h"
+#include "FaultSupport.h"
+#include "Messages.h"
+#include "ReadWholeFile.h"
+#include "TempDir.h"
+
+namespace quorrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Far below any input these cases name: what a process that never holds their contents needs.
+constexpr long kBoundedKib = 128 * 1024;
+
+// Makes a sparse file of `size` bytes; false when the filesystem cannot hold one that large.
+bool MakeSparse(const std::string& path, off_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::ftruncate(fd, size) == 0;
+    ::close(fd);
+    return ok;
+}
+
+class HostileInput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteFile(diff_, DiffBuilder().Nord(0x10, "\x01\x02").bytes());
+        WriteFile(image_, std::string(64, 'i'));
+    }
+
+    ChildResult Convert(const std::string& diff, const std::string& image = {}) const {
+        std::vector<std::string> args = {"--settings", dir_.File("Quorrel.ini"), "-q", diff, "-o",
+                                         out_};
+        if (!image.empty()) {
+            args.insert(args.begin(), {"-i", image});
+        }
+        return RunChild(CliPath(), args, {}, 20s);
+    }
+
+    // The refusal every case here must end in: exit 1, one clear message, no patch, no hang.
+    void ExpectRefused(const ChildResult& result, const std::string& expectedErr) const {
+        EXPECT_FALSE(result.timedOut) << "quorrel-cli did not finish";
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, expectedErr);
+        EXPECT_LT(result.maxRssKib, kBoundedKib);
+        EXPECT_FALSE(FileExists(out_));
+    }
+
+    TempDir dir_;
+    const std::string diff_ = dir_.File("ok.dif");
+    const std::string image_ = dir_.File("ok.bin");
+    const std::string out_ = dir_.File("out.smp");
+};
+
+TEST_F(HostileInput, DirectoryAsDiffOrImage) {
+    const std::string folder = dir_.File("folder.dif");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ExpectRefused(Convert(folder), CliLine(folder, msg::kReadError));
+    ExpectRefused(Convert(diff_, folder), CliLine(folder, msg::kReadError));
+}
+
+TEST_F(HostileInput, FifoWithoutWriterDoesNotBlock) {
+    const std::string fifo = dir_.File("pipe.dif");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    ExpectRefused(Convert(fifo), CliLine(fifo, msg::kReadError));
+    ExpectRefused(Convert(diff_, fifo), CliLine(fifo, msg::kReadError));
+}
+
+TEST_F(HostileInput, FilesOf4GiBAndMoreAreFailedReads) {
+    for (const off_t size : {off_t{0xFFFFFFFF}, off_t{0x100000000} + 4096}) {
+        const std::string big = dir_.File("big-" + std::to_string(size));
+        if (!MakeSparse(big, size)) {
+            GTEST_SKIP() << "this filesystem holds no sparse file of " << size
+                         << " bytes: " << std::strerror(errno);
+        }
+        SCOPED_TRACE("size " + std::to_string(size));
+        const auto start = std::chrono::steady_clock::now();
+        const LoadedFile file = ReadWholeFile(big);
+        EXPECT_TRUE(file.failed()) << "read " << file.size() << " bytes";
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the contents were read";
+        ExpectRefused(Convert(big), CliLine(big, msg::kReadError));
+        ExpectRefused(Convert(diff_, big), CliLine(big, msg::kReadError));
+        ::unlink(big.c_str());
+    }
+}
+
+TEST_F(HostileInput, DiffCountsClaiming4GiB) {
+    const std::string claims = dir_.File("claims.dif");
+    // A NORD block claiming 4 GiB of new bytes in a file of a few dozen.
+    WriteFile(claims,
+              DiffBuilder().Nord(0, "ab").Block("FBLK", "NORD", 0xFFFFFFFF).Le32(0).bytes());
+    ExpectRefused(Convert(claims, image_), CliLine(claims, msg::kBadDiffBlocks));
+
+    // Another type's count only steps the walk: a step past the end ends it, no error.
+    WriteFile(claims, DiffBuilder().Nord(0, "ab").Block("FBLK", "INFO", 0xFFFFFFF0, "x").bytes());
+    const ChildResult stepped = Convert(claims, image_);
+    EXPECT_EQ(stepped.exitCode, 0) << stepped.err;
+    EXPECT_LT(stepped.maxRssKib, kBoundedKib);
+    EXPECT_NE(ReadFile(out_).find("<nord offset=\"0x000000\" from=\"6969\" to=\"6162\" />"),
+              std::string::npos);
+}
+
+// A file cut short by another process while it is being read delivers what was there: a size
+// equal to the bytes delivered, and no failure.
+TEST(ShrinkingFile, ReadDeliversWhatWasThere) {
+    const TempDir dir;
+    const std::string path = dir.File("shrinking.bin");
+    constexpr off_t kFull = off_t{512} << 20;
+    constexpr off_t kCut = 1 << 20;
+    const std::string head(4096, 'h');
+    bool shrankDuringRead = false;
+    for (int attempt = 0; attempt < 8 && !shrankDuringRead; ++attempt) {
+        ASSERT_TRUE(MakeSparse(path, kFull));
+        {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            ASSERT_EQ(::pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+            ::close(fd);
+        }
+        std::thread cutter([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5 + 10 * attempt));
+            ::truncate(path.c_str(), kCut);
+        });
+        const LoadedFile file = ReadWholeFile(path);
+        cutter.join();
+        ASSERT_FALSE(file.failed());
+        ASSERT_GE(file.size(), head.size());
+        EXPECT_EQ(file.view().substr(0, head.size()), head);
+        // Past the head the file was a hole: zeros, however far the read got.
+        EXPECT_EQ(file.view().find_first_not_of('\0', head.size()), std::string_view::npos);
+        if (file.size() < kFull) {
+            std::printf("cut to %lld bytes while being read: %u bytes delivered\n",
+                        static_cast<long long>(kCut), file.size());
+            shrankDuringRead = true;
+            EXPECT_GE(file.size(), kCut);
+        }
+    }
+    if (!shrankDuringRead) {
+        GTEST_SKIP() << "the file was never cut while it was being read on this machine";
+    }
+}
+
+}  // namespace
+}  // namespace quorrel::test

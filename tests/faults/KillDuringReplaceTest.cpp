@@ -1,0 +1,112 @@
+// quorrel-cli killed with SIGKILL while it replaces an existing large patch.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "Child.h"
+#include "FaultSupport.h"
+#include "TempDir.h"
+
+namespace quorrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Size and hash: comparable and printable where 16 MiB of text is not.
+std::string Digest(const std::string& bytes) {
+    return std::to_string(bytes.size()) + " bytes, hash " +
+           std::to_string(std::hash<std::string>{}(bytes));
+}
+
+// A delay in [0, below) microseconds.
+std::int64_t Draw(std::mt19937_64& random, std::uint64_t below) {
+    return static_cast<std::int64_t>(random() % below);
+}
+
+bool TemporaryPresent(const std::string& dir) {
+    for (const std::string& name : ListDirectory(dir)) {
+        if (name.rfind(".out.smp.", 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
+    const TempDir dir;
+    const std::string settings = dir.File("Quorrel.ini");
+    const std::string out = dir.File("out.smp");
+    // 8 MiB of new bytes give a patch of 16 MiB: long enough to be caught mid-write.
+    WriteFile(dir.File("old.dif"), LargeDiff(8 << 20, 1));
+    WriteFile(dir.File("new.dif"), LargeDiff(8 << 20, 2));
+
+    ASSERT_EQ(RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out)).exitCode, 0);
+    const std::string newPatch = ReadFile(out);
+    ASSERT_EQ(RunChild(CliPath(), ConvertArgs(settings, dir.File("old.dif"), out)).exitCode, 0);
+    const std::string oldPatch = ReadFile(out);
+    ASSERT_EQ(oldPatch.size(), newPatch.size());
+    ASSERT_NE(oldPatch, newPatch);
+
+    // How long an uninterrupted replacement takes sets the range of the kill times.
+    const ChildResult timed = RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    ASSERT_EQ(timed.exitCode, 0);
+    const auto runMicros = static_cast<std::uint64_t>(timed.seconds * 1e6) + 1;
+
+    std::mt19937_64 random(20240601);
+    // Enough rounds to hit every stage of the write often; about 20 s in all, whatever the build.
+    const int rounds = static_cast<int>(std::clamp(20.0 / timed.seconds, 16.0, 40.0));
+    int killedWhileWriting = 0;
+    int oldKept = 0;
+    int newWritten = 0;
+    for (int round = 0; round < rounds; ++round) {
+        WriteFile(out, oldPatch);
+        Child child(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+        bool sawTemporary = false;
+        if (round % 2 == 0) {
+            // Anywhere in the run, start-up and reading included.
+            std::this_thread::sleep_for(std::chrono::microseconds(Draw(random, runMicros)));
+        } else {
+            // Once the temporary file exists, somewhere in the write, the sync or the rename.
+            const auto give_up = std::chrono::steady_clock::now() + 10s;
+            while (!(sawTemporary = TemporaryPresent(dir.path())) &&
+                   std::chrono::steady_clock::now() < give_up) {
+                std::this_thread::sleep_for(50us);
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(Draw(random, runMicros / 2 + 1)));
+        }
+        child.Kill(SIGKILL);
+        const ChildResult result = child.Wait();
+        if (sawTemporary && result.signal == SIGKILL) {
+            ++killedWhileWriting;
+        }
+
+        const std::string now = ReadFile(out);
+        ASSERT_TRUE(now == oldPatch || now == newPatch)
+            << "round " << round << ": the patch holds " << now.size()
+            << " bytes that are neither the old nor the new patch";
+        (now == oldPatch ? oldKept : newWritten) += 1;
+    }
+    std::printf("%d kills, %d during the write; old patch kept %d times, new one whole %d times\n",
+                rounds, killedWhileWriting, oldKept, newWritten);
+    EXPECT_GT(killedWhileWriting, 0) << "no kill landed while the patch was being written";
+
+    // Temporary files a kill left behind must not trip a later save.
+    WriteFile(out, oldPatch);
+    const ChildResult later = RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    EXPECT_EQ(later.exitCode, 0) << later.err;
+    EXPECT_EQ(Digest(ReadFile(out)), Digest(newPatch));
+    std::size_t leftovers = 0;
+    for (const std::string& name : ListDirectory(dir.path())) {
+        leftovers += name.rfind(".out.smp.", 0) == 0 ? 1u : 0u;
+    }
+    std::printf("%zu temporary files left behind by the kills\n", leftovers);
+}
+
+}  // namespace
+}  // namespace quorrel::test
