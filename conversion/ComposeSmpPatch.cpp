@@ -39,7 +39,7 @@ char* PutHex(char* out, const std::uint8_t* bytes, std::size_t n) {
 
 std::size_t OffsetDigits(std::uint32_t offset) {
     std::size_t digits = 1;
-    while (offset >> (4 * digits) != 0 && digits < 8) {
+    while (digits < 8 && offset >> (4 * digits) != 0) {  // a shift by 32 would be undefined
         ++digits;
     }
     return digits < 6 ? 6 : digits;
