@@ -1,10 +1,9 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "FileIdentity.h"
 
 namespace quorrel {
 
@@ -18,7 +17,7 @@ class OutputGuard {
     bool Covers(const std::string& path) const;
 
   private:
-    std::vector<std::pair<dev_t, ino_t>> files_;
+    std::vector<FileIdentity> files_;
 };
 
 }  // namespace quorrel

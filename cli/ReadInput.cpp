@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "FileSystemName.h"
 #include "ReadWholeFile.h"
 
 namespace quorrel {
@@ -38,7 +39,7 @@ LoadedFile ReadStandardInput() {
 }  // namespace
 
 LoadedFile ReadInput(const std::string& path) {
-    return path == "-" ? ReadStandardInput() : ReadWholeFile(path);
+    return path == "-" ? ReadStandardInput() : ReadWholeFile(PathFromName(path));
 }
 
 }  // namespace quorrel

@@ -36,7 +36,7 @@ void WriteLines(std::string_view subject, std::string_view utf8) {
         utf8.remove_prefix(end + 1);
     }
     // Nothing sensible is left to do when standard error itself fails.
-    static_cast<void>(WriteStream(2, out));
+    static_cast<void>(WriteText(2, out));
 }
 
 }  // namespace

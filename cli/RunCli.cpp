@@ -16,7 +16,7 @@ namespace quorrel {
 namespace {
 
 ExitStatus PrintToStdout(const std::string& utf8, const Reporter& reporter) {
-    if (const int cause = WriteStream(1, utf8); cause != 0) {
+    if (const int cause = WriteText(1, utf8); cause != 0) {
         reporter.FileError(cause, cli::kStdoutName);
         return ExitStatus::NotWritten;
     }

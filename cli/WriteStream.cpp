@@ -14,4 +14,8 @@ int WriteStream(int fd, std::string_view bytes) {
     return FileErrorCauseFromErrno(error < 0 ? 0 : error);
 }
 
+int WriteText(int fd, std::string_view utf8) {
+    return WriteStream(fd, utf8);
+}
+
 }  // namespace quorrel

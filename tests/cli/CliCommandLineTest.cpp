@@ -104,10 +104,18 @@ TEST_F(CliTest, OutputPathIsDerivedFromTheLastComponent) {
         std::string diff;
         std::string output;
     } cases[] = {
-        {"a.dif", "a.smp"},         {"a.b.DIF", "a.b.smp"},
-        {"noext", "noext.smp"},     {"d.x/noext", "d.x/noext.smp"},
-        {"d.x/f.dif", "d.x/f.smp"}, {".hidden", ".hidden.smp"},
+        {"a.dif", "a.smp"},
+        {"a.b.DIF", "a.b.smp"},
+        {"noext", "noext.smp"},
+        {"d.x/noext", "d.x/noext.smp"},
+        {"d.x/f.dif", "d.x/f.smp"},
+        {".hidden", ".hidden.smp"},
         {"trail.", "trail.smp"},
+#ifdef _WIN32
+        // Windows separates with either slash.
+        {"d.x\\noext2", "d.x/noext2.smp"},
+        {"d.x\\g.dif", "d.x/g.smp"},
+#endif
     };
     for (const auto& c : cases) {
         Put(c.diff, GoodDiff());

@@ -231,7 +231,11 @@ TEST_F(CliTest, MissingSettingsFileGetsTheDefaults) {
 TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
     // Away from the fixture's own Quorrel.ini.
     std::filesystem::create_directory(Path("bin"));
+#ifdef _WIN32
+    const std::string program = Path("bin/quorrel-cli.exe");
+#else
     const std::string program = Path("bin/quorrel-cli");
+#endif
     std::filesystem::copy_file(QUORREL_CLI_PATH, program);
     const ProcessResult r = RunProcess(program, {"-q", Put("a.dif", OneBlockDiff())});
     EXPECT_EQ(0, r.exitCode) << r.err;

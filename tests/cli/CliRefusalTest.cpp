@@ -117,8 +117,16 @@ TEST_F(CliTest, TextWithoutAWindows1251FormExitsTwoNamingTheOption) {
     } cases[] = {
         {{"-t", "漢"}, "-t: символа U+6F22 нет в кодировке Windows-1251"},
         {{"--group=ok 😀"}, "--group: символа U+1F600 нет в кодировке Windows-1251"},
+#ifdef _WIN32
+        // A wide command line holds no bytes; what it can hold that no UTF-8 does is an
+        // unpaired surrogate.
+        {{"-f", "\xED\xA0\x80"}, "-f: недопустимая последовательность UTF-8"},
+        {{"--description", "a\xED\xBF\xBF"},
+         "--description: недопустимая последовательность UTF-8"},
+#else
         {{"-f", "\xCF\xF0"}, "-f: недопустимая последовательность UTF-8"},
         {{"--description", "a\xff"}, "--description: недопустимая последовательность UTF-8"},
+#endif
         {{"-r", "７"}, "-r: символа U+FF17 нет в кодировке Windows-1251"},
     };
     for (const auto& c : cases) {

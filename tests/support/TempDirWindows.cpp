@@ -90,7 +90,15 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    return ::GetFileAttributesW(PathFromName(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring wide = PathFromName(path).native();
+    if (::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    // Devices have no attributes but open all the same.
+    return FileHandle(::CreateFileW(wide.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr))
+        .valid();
 }
 
 }  // namespace quorrel::test

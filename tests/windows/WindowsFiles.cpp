@@ -85,13 +85,18 @@ void AppendQuoted(std::wstring& line, const std::wstring& arg) {
 
 }  // namespace
 
-FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args) {
+std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args) {
     std::wstring line;
     AppendQuoted(line, program);
     for (const std::wstring& arg : args) {
         line += L' ';
         AppendQuoted(line, arg);
     }
+    return line;
+}
+
+FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args) {
+    std::wstring line = QuotedCommandLine(program, args);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

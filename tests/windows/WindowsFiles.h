@@ -26,6 +26,9 @@ void MakeSparseFile(const std::wstring& path, long long size);
 // The directory of the running test program, with its final separator.
 std::wstring ProgramDirectory();
 
+// A command line that the C runtime splits back into `program` and exactly `args`.
+std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args);
+
 // Starts `program` with `args`, each quoted as the C runtime splits them; throws on failure.
 FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args);
 // Waits for a started process and returns its exit code.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorrel {
+
+// Which file a name stands for, links followed: two names of one file have the same identity.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool regular = false;  // a plain file, not a directory or device
+
+    bool SameFile(const FileIdentity& other) const {
+        return volume == other.volume && file == other.file;
+    }
+};
+
+// Nothing when `path` (a file-system name) names nothing that can be looked at.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
+
+}  // namespace quorrel
