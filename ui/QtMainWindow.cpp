@@ -107,9 +107,6 @@ std::string QtMainWindow::Text(ControlId id) const {
         }
         return ToCp1251(edit->text());
     }
-    if (const auto* button = dynamic_cast<const QPushButton*>(control(id))) {
-        return ToCp1251(button->text());
-    }
     return {};
 }
 
