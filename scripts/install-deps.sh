@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quorrel needs that are not there yet. Usage: install-deps.sh [run|test]
+# Installs the Debian packages Quorrel needs that are not there yet.
+# Usage: install-deps.sh [run|test|screenshot]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev)
@@ -7,7 +8,8 @@ case "${1:-test}" in
     run) ;;
     test) packages+=(clang-14 libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
                      clang-format-14 xvfb xauth) ;;
-    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+    screenshot) packages+=(xvfb xauth x11-utils imagemagick xdotool) ;;
+    *) echo "usage: $0 [run|test|screenshot]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -6,10 +6,7 @@ cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs/screenshot.png}")
 build=${2:-build}
 
-for tool in xvfb-run xwininfo import convert iconv; do
-    command -v "$tool" >/dev/null ||
-        { echo "screenshot.sh needs $tool (packages xvfb, x11-utils, imagemagick)" >&2; exit 2; }
-done
+bash scripts/install-deps.sh screenshot
 if [ ! -x "$build/bin/Quorrel" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_TESTS=OFF
     cmake --build "$build" --target Quorrel
