@@ -31,6 +31,9 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
     // A closed pipe on standard output must be a reported write error, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
+    // So is a file size limit (ulimit -f): a disk-full error, not a death that leaves a
+    // temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     return static_cast<int>(quorrel::RunCli(args));
 }
