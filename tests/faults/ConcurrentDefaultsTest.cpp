@@ -46,7 +46,7 @@ TEST(ConcurrentDefaults, AlwaysOneWholeFileWithEveryDefault) {
     ASSERT_TRUE(AreDefaults(SettingsFile(alone).LoadAuthorSettings()));
     const std::string expected = ReadFile(alone);
 
-    constexpr int kRounds = 150;
+    constexpr int kRounds = 300;
     for (int round = 0; round < kRounds; ++round) {
         const std::string sub = dir.File("r" + std::to_string(round));
         ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);

@@ -78,7 +78,7 @@ TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
                    std::chrono::steady_clock::now() < give_up) {
                 std::this_thread::sleep_for(50us);
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(Draw(random, runMicros / 2 + 1)));
+            std::this_thread::sleep_for(std::chrono::microseconds(Draw(random, runMicros)));
         }
         child.Kill(SIGKILL);
         const ChildResult result = child.Wait();
