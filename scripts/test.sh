@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: a g++ build, then a clang build
-# with AddressSanitizer and UndefinedBehaviorSanitizer for the engine, settings and command line.
+# Installs what is missing, builds everything and runs every test: a g++ build (benchmarks built,
+# not run), then a clang build with AddressSanitizer and UndefinedBehaviorSanitizer for the engine,
+# settings and command line, then each fuzz target for a bounded time (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -8,7 +9,7 @@ jobs=$(nproc)
 bash scripts/install-deps.sh test
 
 echo "== g++ build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
@@ -18,3 +19,5 @@ CXX=clang++-14 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+bash scripts/fuzz.sh
