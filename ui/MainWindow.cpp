@@ -31,6 +31,21 @@ FileChoice MakeChoice(bool forOpening, std::string initialName, std::string_view
     return choice;
 }
 
+bool IsImageName(std::string_view name) {
+    constexpr std::string_view kExtension = ".bin";
+    if (name.size() < kExtension.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - kExtension.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const char c = tail[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kExtension[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(WindowView& view, SettingsFile settings)
@@ -104,9 +119,12 @@ std::string MainWindow::ChooseInput(const std::string& initialName, std::string_
 
 void MainWindow::OpenDiff() {
     std::string path = ChooseInput(diffPath_, layout::kDiffFiles, layout::kDiffPattern);
-    if (path.empty()) {
-        return;
+    if (!path.empty()) {
+        LoadDiff(std::move(path));
     }
+}
+
+void MainWindow::LoadDiff(std::string path) {
     diffPath_ = std::move(path);
     PutFields();
     diffAccepted_ = false;
@@ -124,9 +142,12 @@ void MainWindow::OpenDiff() {
 
 void MainWindow::OpenImage() {
     std::string path = ChooseInput(imagePath_, layout::kBinFiles, layout::kBinPattern);
-    if (path.empty()) {
-        return;
+    if (!path.empty()) {
+        LoadImage(std::move(path));
     }
+}
+
+void MainWindow::LoadImage(std::string path) {
     imagePath_ = std::move(path);
     PutFields();
     imageAccepted_ = false;
@@ -138,6 +159,16 @@ void MainWindow::OpenImage() {
         ShowError(msg::kBadImage);
     }
     Refresh();
+}
+
+void MainWindow::DropFiles(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (IsImageName(name)) {
+            LoadImage(name);
+        } else if (!name.empty()) {
+            LoadDiff(name);
+        }
+    }
 }
 
 void MainWindow::SaveSmp() {

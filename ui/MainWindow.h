@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "LoadedFile.h"
 #include "SettingsFile.h"
@@ -25,6 +26,9 @@ class MainWindow {
     void FieldsChanged();
     void OpenDiff();
     void OpenImage();
+    // Files dropped on the window, opened in the order given as if chosen: a name ending in
+    // ".bin" (any letter case) as a firmware image, any other as a DIFF file.
+    void DropFiles(const std::vector<std::string>& names);
     void SaveSmp();
     // The close box: releases both contents, then ends the window.
     void Close();
@@ -47,6 +51,8 @@ class MainWindow {
   private:
     std::string ChooseInput(const std::string& initialName, std::string_view description,
                             std::string_view pattern);
+    void LoadDiff(std::string path);
+    void LoadImage(std::string path);
     void PutText(ControlId id, const std::string& field);
     void FillList(ControlId combo, std::string_view section);
     void ShowError(std::string_view text);

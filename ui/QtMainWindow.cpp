@@ -2,9 +2,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 
@@ -30,6 +33,44 @@ QtMainWindow::QtMainWindow(SettingsFile settings, QWidget* parent)
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(FromCp1251(ApplicationName()));
     BuildControls();
+    // Files dropped anywhere on the window open; the edits take no dropped text of their own,
+    // as on the Windows desktop, so a drop on them reaches the window.
+    setAcceptDrops(true);
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        edit->setAcceptDrops(false);
+    }
+}
+
+namespace {
+
+std::vector<std::string> DroppedNames(const QMimeData* data) {
+    std::vector<std::string> names;
+    if (data == nullptr) {
+        return names;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            names.push_back(ToFileName(url.toLocalFile()));
+        }
+    }
+    return names;
+}
+
+}  // namespace
+
+void QtMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedNames(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void QtMainWindow::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> names = DroppedNames(event->mimeData());
+    if (names.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    state_.DropFiles(names);
 }
 
 QtMainWindow::~QtMainWindow() = default;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "ComposeSmpPatch.h"
@@ -328,6 +329,48 @@ TEST_F(MainWindowTest, ImageChecksAndTheirMessages) {
     EXPECT_EQ(view_.TakeLog(), (Log{"open '" + missing + "' " + kOpenBinFilters, "set 1001 " + big,
                                     "enable 1007 off"}));
     EXPECT_TRUE(window_->imageAccepted());
+}
+
+TEST_F(MainWindowTest, DroppedFilesOpenInTheirOrderByTheirNames) {
+    const std::string diff = GoodDiff("DROPPED");
+    const std::string image = Put("IMAGE.Bin", test::CountingBytes(100));
+    const std::string text = Put("notes.txt", "not a DIFF file");
+    view_.Type(ControlId::Version, "abc");
+    window_->DropFiles({diff, image, text});
+    // Each takes its command's road from the chosen path on: no chooser, the same messages.
+    EXPECT_EQ(
+        view_.TakeLog(),
+        (Log{"set 1000 " + diff, "set 1009 1", "set 1013 DROPPED", "enable 1007 on",
+             "set 1001 " + image, ErrorLine("Некорректный BIN-файл!"), "enable 1007 on",
+             "set 1000 " + text, ErrorLine("Неверный формат DIFF-файла!"), "enable 1007 off"}));
+    EXPECT_EQ(window_->diffPath(), text);
+    EXPECT_EQ(window_->imagePath(), image);
+    EXPECT_EQ(window_->image().size(), 100u);
+    EXPECT_TRUE(view_.choices.empty());
+}
+
+TEST_F(MainWindowTest, OnlyANameEndingInDotBinIsAnImage) {
+    const std::string bytes = DiffBuilder().bytes();
+    const struct {
+        std::string name;
+        bool image;
+    } cases[] = {
+        {"a.bin", true},      {"a.BIN", true},        {"a.bIn", true}, {".bin", true},
+        {"a.bin.dif", false}, {"a.dif.bin", true},    {"abin", false}, {"a.bi", false},
+        {"a.binx", false},    {"bin.d/a.dif", false},
+    };
+    std::filesystem::create_directory(dir_.File("bin.d"));
+    for (const auto& c : cases) {
+        const std::string path = Put(c.name, bytes);
+        window_->DropFiles({path});
+        EXPECT_EQ(window_->imagePath() == path, c.image) << c.name;
+        EXPECT_EQ(window_->diffPath() == path, !c.image) << c.name;
+    }
+}
+
+TEST_F(MainWindowTest, DroppingNothingChangesNothing) {
+    window_->DropFiles({});
+    EXPECT_EQ(view_.TakeLog(), Log{});
 }
 
 TEST_F(MainWindowTest, SavingWithoutImageCancelledWritesNothing) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
@@ -524,6 +525,52 @@ class QtMainWindowTest : public QObject {
         QTest::keyClick(Edit("version"), Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
         QVERIFY(!window_->isVisible());
+    }
+
+    // A drop as the desktop delivers it: the drag enters the widget under the pointer first.
+    bool Drop(QWidget* target, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(urls.isEmpty() ? QString() : urls.first().toString());
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        return drop.isAccepted();
+    }
+
+    static QUrl FileUrl(const std::string& name) { return QUrl::fromLocalFile(FromFileName(name)); }
+
+    void droppedFilesOpenInTheirOrderWhereverTheyLand() {
+        const std::string diff = Put("сброшен.dif", test::DiffBuilder("DROP-FW").bytes());
+        const std::string image = Put("IMAGE.BIN", test::CountingBytes(100));
+        Answer(QMessageBox::Ok);
+        // On the title field: the window opens the files, the field takes no text.
+        QVERIFY(Drop(Edit("title"), {FileUrl(diff), FileUrl(image)}));
+        QCOMPARE(TakeSeen(), QStringList{"message [Ошибка] error ok: Некорректный BIN-файл!"});
+        QCOMPARE(Edit("title")->text(), QString());
+        QCOMPARE(Edit("diffPath")->text(), FromFileName(diff));
+        QCOMPARE(Edit("imagePath")->text(), FromFileName(image));
+        QCOMPARE(Combo("firmware")->currentText(), QStringLiteral("DROP-FW"));
+        QVERIFY(Button("save")->isEnabled());
+        QCOMPARE(window_->state().image().size(), 100u);
+
+        // A later DIFF replaces the first, whatever it lands on.
+        const std::string other = Put("other.dif", test::DiffBuilder("OTHER").bytes());
+        QVERIFY(Drop(Button("about"), {FileUrl(other)}));
+        QCOMPARE(window_->state().diffPath(), other);
+        QCOMPARE(Combo("firmware")->currentText(), QStringLiteral("OTHER"));
+    }
+
+    void dropsWithoutLocalFilesAreRefused() {
+        QVERIFY(!Drop(window_.get(), {QUrl(QStringLiteral("https://example.org/a.dif"))}));
+        QVERIFY(!Drop(window_.get(), {}));
+        QCOMPARE(Edit("diffPath")->text(), QString());
+        QCOMPARE(window_->state().diffPath(), std::string());
     }
 
     void closeBoxReleasesTheFilesAndEnds() {

@@ -1,0 +1,160 @@
+// Starts the real Quorrel.exe from a folder of its own and drives it from outside, as a user
+// would: the window titled "Quorrel" appears, the About box opens from the system menu entry's
+// command and from the button, Escape ends the About box and then the program, and the
+// settings file appears beside the program. Exit code 0 when every step holds.
+//   QuorrelSmoke PATH-OF-Quorrel.exe
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr DWORD kStepTimeoutMs = 30'000;
+
+bool Check(bool ok, const char* step) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", step);
+    std::fflush(stdout);
+    return ok;
+}
+
+// Polls until `found` gives a window or the time is up.
+HWND WaitFor(const std::function<HWND()>& found) {
+    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50) {
+        if (const HWND window = found()) {
+            return window;
+        }
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+bool WaitGone(HWND window) {
+    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50) {
+        if (!::IsWindow(window) || !::IsWindowVisible(window)) {
+            return true;
+        }
+        ::Sleep(50);
+    }
+    return false;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+struct Search {
+    DWORD process;
+    HWND owner;
+    const wchar_t* caption;
+    HWND found;
+};
+
+// A visible dialog of the process with this caption (and this owner, when one is given).
+HWND FindDialog(DWORD process, HWND owner, const wchar_t* caption) {
+    Search search{process, owner, caption, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(window, &pid);
+            wchar_t name[16] = {};
+            ::GetClassNameW(window, name, 16);
+            if (pid == s->process && ::IsWindowVisible(window) && std::wstring(name) == L"#32770" &&
+                TextOf(window) == s->caption &&
+                (s->owner == nullptr || ::GetWindow(window, GW_OWNER) == s->owner)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PressEscape(HWND control) {
+    ::PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+}
+
+bool OpenAndEndAbout(DWORD process, HWND main, const char* how) {
+    const wchar_t* caption = L"\x041E \x043F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x0435";
+    const HWND about = WaitFor([&] { return FindDialog(process, main, caption); });
+    std::string step = std::string("the About box opens from ") + how + ", owned by the window";
+    if (!Check(about != nullptr, step.c_str())) {
+        return false;
+    }
+    const bool disabled = !::IsWindowEnabled(main);
+    PressEscape(::GetDlgItem(about, IDOK));
+    const bool gone = WaitGone(about);
+    return Check(disabled, "the window is disabled while the About box is up") &&
+           Check(gone, "Escape ends the About box") &&
+           Check(::IsWindowEnabled(main) != FALSE, "the window is enabled again");
+}
+
+bool Drive(DWORD process, HANDLE handle) {
+    const HWND main = WaitFor([&] { return FindDialog(process, nullptr, L"Quorrel"); });
+    if (!Check(main != nullptr, "a window titled \"Quorrel\" appears")) {
+        return false;
+    }
+    // The entry itself is another process's menu, out of reach; its command is not.
+    ::PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+    if (!OpenAndEndAbout(process, main, "the system menu")) {
+        return false;
+    }
+    ::PostMessageW(::GetDlgItem(main, 1008), BM_CLICK, 0, 0);
+    if (!OpenAndEndAbout(process, main, "its button")) {
+        return false;
+    }
+    PressEscape(::GetDlgItem(main, 1000));
+    const bool ended = ::WaitForSingleObject(handle, kStepTimeoutMs) == WAIT_OBJECT_0;
+    DWORD code = 1;
+    ::GetExitCodeProcess(handle, &code);
+    return Check(ended, "Escape ends the program") && Check(code == 0, "its exit status is 0");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: QuorrelSmoke PATH-OF-Quorrel.exe\n");
+        return 2;
+    }
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"quorrel-smoke-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring program = folder + L"\\Quorrel.exe";
+    const std::wstring settings = folder + L"\\Quorrel.ini";
+    if (!Check(::CreateDirectoryW(folder.c_str(), nullptr) &&
+                   ::CopyFileW(argv[1], program.c_str(), TRUE),
+               "Quorrel.exe copied into a folder of its own")) {
+        return 1;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = L"\"" + program + L"\"";
+    bool ok = Check(::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, folder.c_str(), &startup, &info) != FALSE,
+                    "Quorrel.exe starts");
+    if (ok) {
+        ok = Drive(info.dwProcessId, info.hProcess);
+        if (!ok) {
+            ::TerminateProcess(info.hProcess, 1);
+            ::WaitForSingleObject(info.hProcess, kStepTimeoutMs);
+        }
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+        ok = Check(::GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES,
+                   "Quorrel.ini is written beside the program") &&
+             ok;
+    }
+    ::DeleteFileW(settings.c_str());
+    ::DeleteFileW(program.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,560 @@
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+
+#include "AboutBoxLayout.h"
+#include "Cp1251.h"
+#include "DiffBuilder.h"
+#include "FakeWindowView.h"
+#include "FileSystemName.h"
+#include "MainWindowLayout.h"
+#include "ResourceStrings.h"
+#include "ScriptedDialogs.h"
+#include "TempDir.h"
+#include "Win32MainWindow.h"
+#include "Win32ResourceIds.h"
+#include "Win32Text.h"
+
+namespace quorrel {
+namespace {
+
+using test::MessageLine;
+using Log = std::vector<std::string>;
+
+std::string W(std::string_view utf8) {
+    return cp1251::FromUtf8(utf8).text;
+}
+
+std::wstring WideText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::string ErrorLine(std::string_view utf8) {
+    return MessageLine(utf8, "Ошибка", MessageIcon::Error, MessageButtons::Ok);
+}
+
+// A drop of files as the shell delivers it.
+HDROP MakeDrop(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const std::wstring& name : names) {
+        list += name;
+        list += L'\0';
+    }
+    list += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(list.begin(), list.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES)));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+const std::string kSettings = "[Group]\n0=" + W("Яблоко") + "\n1=" + W("арбуз") +
+                              "\n2=" + W("Арбуз") + "\n4=" + W("за пропуском") +
+                              "\n[Firmware]\n0=E250D\n1=E250C\n2=E250B\n3=E250A\n";
+
+class Win32MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::WriteFile(dir_.File("Quorrel.ini"), kSettings);
+        window_ = std::make_unique<win32::Win32MainWindow>(SettingsFile(dir_.File("Quorrel.ini")),
+                                                           dialogs_);
+        main_ = window_->CreateModeless();
+        ASSERT_NE(main_, nullptr);
+    }
+
+    HWND Control(ControlId id) const { return GetDlgItem(main_, static_cast<int>(id)); }
+    HWND EditOf(ControlId id) const {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        return GetComboBoxInfo(Control(id), &info) ? info.hwndItem : Control(id);
+    }
+    void Click(ControlId id) {
+        SendMessageW(main_, WM_COMMAND, MAKEWPARAM(static_cast<int>(id), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Control(id)));
+    }
+    // Keys as the user types them into a control.
+    void Type(ControlId id, std::wstring_view text) {
+        for (const wchar_t unit : text) {
+            SendMessageW(EditOf(id), WM_CHAR, unit, 1);
+        }
+    }
+    std::string Put(std::string_view name, std::string_view bytes) {
+        const std::string path = dir_.File(name);
+        test::WriteFile(path, bytes);
+        return path;
+    }
+    std::vector<std::wstring> ListOf(ControlId id) const {
+        std::vector<std::wstring> entries;
+        const auto n = SendMessageW(Control(id), CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            wchar_t entry[256] = {};
+            SendMessageW(Control(id), CB_GETLBTEXT, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(entry));
+            entries.push_back(entry);
+        }
+        return entries;
+    }
+
+    test::TempDir dir_;
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<win32::Win32MainWindow> window_;
+    HWND main_ = nullptr;
+};
+
+// One dialog template as the resources hold it (the extended form).
+struct TemplateItem {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT rect{};  // left, top, width, height in dialog units
+    int id = 0;
+    int classAtom = 0;  // 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box
+    std::wstring text;
+};
+
+struct ParsedTemplate {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT size{};
+    std::wstring caption;
+    WORD points = 0;
+    std::wstring font;
+    std::vector<TemplateItem> items;
+};
+
+class TemplateReader {
+  public:
+    explicit TemplateReader(const BYTE* at) : at_(at) {}
+    WORD Word() { return Take<WORD>(); }
+    DWORD Dword() { return Take<DWORD>(); }
+    short Short() { return Take<short>(); }
+    // A name or a number: 0 for none, 0xFFFF then the number, else a string.
+    std::wstring String(int* number = nullptr) {
+        const WORD first = Word();
+        if (first == 0xFFFF) {
+            const WORD value = Word();
+            if (number != nullptr) {
+                *number = value;
+            }
+            return {};
+        }
+        std::wstring text;
+        for (WORD unit = first; unit != 0; unit = Word()) {
+            text.push_back(static_cast<wchar_t>(unit));
+        }
+        return text;
+    }
+    void AlignToDword(const BYTE* base) {
+        while ((at_ - base) % 4 != 0) {
+            ++at_;
+        }
+    }
+    const BYTE* at() const { return at_; }
+    void Skip(std::size_t n) { at_ += n; }
+
+  private:
+    template <typename T>
+    T Take() {
+        T value;
+        std::memcpy(&value, at_, sizeof value);
+        at_ += sizeof value;
+        return value;
+    }
+    const BYTE* at_;
+};
+
+ParsedTemplate ReadTemplate(int resource) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource), MAKEINTRESOURCEW(5));
+    EXPECT_NE(found, nullptr) << resource;
+    const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    TemplateReader in(base);
+    ParsedTemplate parsed;
+    EXPECT_EQ(in.Word(), 1);       // version
+    EXPECT_EQ(in.Word(), 0xFFFF);  // the extended form
+    in.Dword();                    // help id
+    parsed.exStyle = in.Dword();
+    parsed.style = in.Dword();
+    const WORD count = in.Word();
+    parsed.size.left = in.Short();
+    parsed.size.top = in.Short();
+    parsed.size.right = in.Short();
+    parsed.size.bottom = in.Short();
+    EXPECT_EQ(in.String(), L"") << "menu";
+    EXPECT_EQ(in.String(), L"") << "class";
+    parsed.caption = in.String();
+    if ((parsed.style & DS_SETFONT) != 0) {
+        parsed.points = in.Word();
+        in.Word();   // weight
+        in.Skip(2);  // italic, character set
+        parsed.font = in.String();
+    }
+    for (WORD i = 0; i < count; ++i) {
+        in.AlignToDword(base);
+        TemplateItem item;
+        in.Dword();  // help id
+        item.exStyle = in.Dword();
+        item.style = in.Dword();
+        item.rect.left = in.Short();
+        item.rect.top = in.Short();
+        item.rect.right = in.Short();
+        item.rect.bottom = in.Short();
+        item.id = static_cast<int>(in.Dword());
+        // A class by name stands for the same predefined class as its number.
+        const std::wstring className = in.String(&item.classAtom);
+        for (const auto& [name, atom] :
+             {std::pair{L"button", 0x80}, std::pair{L"edit", 0x81}, std::pair{L"static", 0x82},
+              std::pair{L"combobox", 0x85}}) {
+            if (CompareStringOrdinal(className.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
+                item.classAtom = atom;
+            }
+        }
+        int ordinal = 0;
+        item.text = in.String(&ordinal);
+        if (item.text.empty() && ordinal != 0) {
+            item.text = L"#" + std::to_wstring(ordinal);
+        }
+        in.Skip(in.Word());  // creation data
+        parsed.items.push_back(item);
+    }
+    return parsed;
+}
+
+// Each control of a template against the shared table: order, identifier, class, text, place
+// in dialog units and the styles the table implies.
+void ExpectTemplate(int resource, const DialogTemplate& table) {
+    const ParsedTemplate parsed = ReadTemplate(resource);
+    EXPECT_EQ(parsed.size.right, table.width);
+    EXPECT_EQ(parsed.size.bottom, table.height);
+    EXPECT_EQ(win32::Cp1251FromWide(parsed.caption), table.caption);
+    EXPECT_EQ(parsed.points, 8);
+    EXPECT_EQ(parsed.font, L"MS Sans Serif");
+    constexpr DWORD kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    EXPECT_EQ(parsed.style & kFrame, kFrame);
+    EXPECT_EQ(parsed.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+
+    ASSERT_EQ(parsed.items.size(), table.controls.size());
+    for (std::size_t i = 0; i < parsed.items.size(); ++i) {
+        const TemplateItem& item = parsed.items[i];
+        const ControlTemplate& spec = table.controls[i];
+        EXPECT_EQ(item.id == 0xFFFF || item.id == -1 ? 0 : item.id, spec.id) << spec.name;
+        EXPECT_EQ(item.rect.left, spec.rect.x) << spec.name;
+        EXPECT_EQ(item.rect.top, spec.rect.y) << spec.name;
+        EXPECT_EQ(item.rect.right, spec.rect.width) << spec.name;
+        EXPECT_EQ(item.rect.bottom, spec.rect.height) << spec.name;
+        EXPECT_NE(item.style & WS_VISIBLE, 0u) << spec.name;
+        const bool tabStop = (item.style & WS_TABSTOP) != 0;
+        const DWORD kind = item.style & 0xFu;
+        switch (spec.kind) {
+            case ControlKind::Label:
+            case ControlKind::MultiLineLabel:
+                EXPECT_EQ(item.classAtom, 0x82) << spec.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(SS_LEFT)) << spec.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
+                EXPECT_FALSE(tabStop) << spec.name;
+                break;
+            case ControlKind::Icon:
+                EXPECT_EQ(item.classAtom, 0x82) << spec.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(SS_ICON)) << spec.name;
+                EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << spec.name;
+                break;
+            case ControlKind::Edit:
+            case ControlKind::ReadOnlyEdit:
+                EXPECT_EQ(item.classAtom, 0x81) << spec.name;
+                EXPECT_EQ((item.style & ES_READONLY) != 0, spec.kind == ControlKind::ReadOnlyEdit)
+                    << spec.name;
+                EXPECT_NE(item.style & ES_AUTOHSCROLL, 0u) << spec.name;
+                EXPECT_NE(item.style & WS_BORDER, 0u) << spec.name;
+                EXPECT_TRUE(tabStop) << spec.name;
+                break;
+            case ControlKind::PushButton:
+            case ControlKind::DefaultPushButton:
+                EXPECT_EQ(item.classAtom, 0x80) << spec.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(spec.kind == ControlKind::PushButton
+                                                       ? BS_PUSHBUTTON
+                                                       : BS_DEFPUSHBUTTON))
+                    << spec.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
+                EXPECT_TRUE(tabStop) << spec.name;
+                break;
+            case ControlKind::ComboBox:
+                EXPECT_EQ(item.classAtom, 0x85) << spec.name;
+                EXPECT_EQ(item.style & 3u, static_cast<DWORD>(CBS_DROPDOWN)) << spec.name;
+                EXPECT_NE(item.style & CBS_SORT, 0u) << spec.name;
+                EXPECT_NE(item.style & WS_VSCROLL, 0u) << spec.name;
+                EXPECT_EQ(item.style & CBS_AUTOHSCROLL, 0u) << spec.name;
+                EXPECT_TRUE(tabStop) << spec.name;
+                break;
+            case ControlKind::GroupFrame:
+                EXPECT_EQ(item.classAtom, 0x80) << spec.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(BS_GROUPBOX)) << spec.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
+                EXPECT_FALSE(tabStop) << spec.name;
+                break;
+        }
+    }
+}
+
+// The built window has its controls in the table's order, at the table's places.
+void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
+    RECT whole{0, 0, table.width, table.height};
+    MapDialogRect(dialog, &whole);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, whole.right);
+    EXPECT_EQ(client.bottom, whole.bottom);
+    HWND child = GetWindow(dialog, GW_CHILD);
+    for (const ControlTemplate& spec : table.controls) {
+        ASSERT_NE(child, nullptr) << spec.name;
+        const int id = GetDlgCtrlID(child);
+        EXPECT_EQ(id == 0xFFFF || id == -1 ? 0 : id, spec.id) << spec.name;
+        RECT place{spec.rect.x, spec.rect.y, 0, 0};
+        MapDialogRect(dialog, &place);
+        RECT actual{};
+        GetWindowRect(child, &actual);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+        EXPECT_EQ(actual.left, place.left) << spec.name;
+        EXPECT_EQ(actual.top, place.top) << spec.name;
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr) << "more controls than the table has";
+}
+
+TEST_F(Win32MainWindowTest, MainLayoutIsTheTable) {
+    ExpectTemplate(QUORREL_IDD_MAIN, layout::kMainWindow);
+    ExpectBuilt(main_, layout::kMainWindow);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(main_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(main_, GWL_EXSTYLE));
+    EXPECT_NE(style & WS_CAPTION, 0u);
+    EXPECT_NE(style & WS_SYSMENU, 0u);
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+    EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0u);
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0u);
+    EXPECT_EQ(GetWindow(main_, GW_OWNER), nullptr);
+}
+
+INT_PTR CALLBACK IdleProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+TEST_F(Win32MainWindowTest, AboutLayoutIsTheTable) {
+    const HWND about = CreateDialogParamW(GetModuleHandleW(nullptr),
+                                          MAKEINTRESOURCEW(QUORREL_IDD_ABOUT), main_, IdleProc, 0);
+    ASSERT_NE(about, nullptr);
+    ExpectTemplate(QUORREL_IDD_ABOUT, layout::kAboutBox);
+    ExpectBuilt(about, layout::kAboutBox);
+    // Ampersands in the version line show as they are.
+    EXPECT_NE(ReadTemplate(QUORREL_IDD_ABOUT).items.at(1).style & SS_NOPREFIX, 0u);
+    DestroyWindow(about);
+}
+
+TEST_F(Win32MainWindowTest, FirstShowingSetsTheStartState) {
+    EXPECT_EQ(GetFocus(), Control(ControlId::DiffPath));
+    EXPECT_FALSE(IsWindowEnabled(Control(ControlId::Save)));
+    EXPECT_EQ(WideText(Control(ControlId::Version)), L"1");
+    // Sorted without regard to case (by the system's collation, which decides between the two
+    // spellings), duplicates kept, up to the gap.
+    std::vector<std::wstring> group = ListOf(ControlId::Group);
+    for (std::wstring& entry : group) {
+        CharLowerBuffW(entry.data(), static_cast<DWORD>(entry.size()));
+    }
+    EXPECT_EQ(group, (std::vector<std::wstring>{L"\x0430\x0440\x0431\x0443\x0437",
+                                                L"\x0430\x0440\x0431\x0443\x0437",
+                                                L"\x044F\x0431\x043B\x043E\x043A\x043E"}));
+    EXPECT_EQ(ListOf(ControlId::Firmware),
+              (std::vector<std::wstring>{L"E250A", L"E250B", L"E250C", L"E250D"}));
+    // Windows counts the text field in the dropped-down height, as the window asked; wine
+    // reports the list alone.
+    for (const ControlId combo : {ControlId::Group, ControlId::Firmware}) {
+        RECT closed{};
+        GetWindowRect(Control(combo), &closed);
+        RECT dropped{};
+        SendMessageW(Control(combo), CB_GETDROPPEDCONTROLRECT, 0,
+                     reinterpret_cast<LPARAM>(&dropped));
+        const LONG height = closed.bottom - closed.top;
+        const LONG whole = dropped.bottom - dropped.top;
+        EXPECT_TRUE(whole == 4 * height || whole == 3 * height)
+            << "dropped " << whole << " for closed " << height;
+    }
+}
+
+TEST_F(Win32MainWindowTest, TabOrderIsCreationOrderWithFirmwareLast) {
+    EnableWindow(Control(ControlId::Save), TRUE);
+    const std::vector<int> expected = {1000, 1003, 1001, 1004, 1002, 1011,
+                                       1009, 1005, 1008, 1007, 1013, 1000};
+    HWND at = Control(ControlId::DiffPath);
+    std::vector<int> order{GetDlgCtrlID(at)};
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        at = GetNextDlgTabItem(main_, at, FALSE);
+        order.push_back(GetDlgCtrlID(at));
+    }
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(Win32MainWindowTest, SystemMenuIconsAndAboutFromBothPlaces) {
+    const HMENU menu = GetSystemMenu(main_, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    wchar_t entry[64] = {};
+    GetMenuStringW(menu, static_cast<UINT>(count - 1), entry, 64, MF_BYPOSITION);
+    EXPECT_EQ(win32::Cp1251FromWide(entry), layout::kSystemMenuAbout.view());
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), layout::kSystemMenuAboutCommand);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+
+    const auto big = SendMessageW(main_, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(big, 0);
+    EXPECT_NE(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(SendMessageW(main_, WM_QUERYDRAGICON, 0, 0), big);
+
+    // The low four bits of a system command are the system's own.
+    SendMessageW(main_, WM_SYSCOMMAND, layout::kSystemMenuAboutCommand | 0x3, 0);
+    Click(ControlId::About);
+    EXPECT_EQ(dialogs_.TakeLog(), (Log{"about", "about"}));
+    EXPECT_EQ(dialogs_.owners, (std::vector<HWND>{main_, main_}));
+    EXPECT_FALSE(window_->ended());
+}
+
+TEST_F(Win32MainWindowTest, OpenDiffShowsItsPathAndFirmwareAndEnablesSave) {
+    const std::string diff = Put("good.dif", test::DiffBuilder("E250-NEW").Nord(1, "x").bytes());
+    dialogs_.chosen.push_back(diff);
+    Click(ControlId::OpenDiff);
+    EXPECT_EQ(dialogs_.TakeLog(), Log{"open ''"});
+    EXPECT_EQ(WideText(Control(ControlId::DiffPath)), PathFromName(diff).native());
+    EXPECT_EQ(WideText(Control(ControlId::Firmware)), L"E250-NEW");
+    EXPECT_TRUE(IsWindowEnabled(Control(ControlId::Save)));
+
+    dialogs_.chosen.push_back(dir_.File("missing.dif"));
+    Click(ControlId::OpenDiff);
+    EXPECT_EQ(dialogs_.TakeLog(),
+              (Log{"open '" + diff + "'", ErrorLine("Ошибка считывания данных из файла!")}));
+    EXPECT_FALSE(IsWindowEnabled(Control(ControlId::Save)));
+}
+
+TEST_F(Win32MainWindowTest, DroppedFilesOpenInTheirOrderWithNamesOutsideTheCodePage) {
+    // "Прошивка 漢.dif" and an image with a capital extension.
+    const std::string diff =
+        Put("\xD0\x9F\xD1\x80\xD0\xBE\xD1\x88\xD0\xB8\xD0\xB2\xD0\xBA\xD0\xB0"
+            " \xE6\xBC\xA2.dif",
+            test::DiffBuilder("DROP-FW").bytes());
+    const std::string image = Put("FIRMWARE.BIN", test::CountingBytes(100));
+    const std::wstring wideDiff = PathFromName(diff).make_preferred().native();
+    const std::wstring wideImage = PathFromName(image).make_preferred().native();
+    SendMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({wideDiff, wideImage})), 0);
+    EXPECT_EQ(dialogs_.TakeLog(), Log{ErrorLine("Некорректный BIN-файл!")});
+    EXPECT_EQ(WideText(Control(ControlId::DiffPath)), wideDiff);
+    EXPECT_EQ(WideText(Control(ControlId::ImagePath)), wideImage);
+    EXPECT_EQ(WideText(Control(ControlId::Firmware)), L"DROP-FW");
+    EXPECT_TRUE(IsWindowEnabled(Control(ControlId::Save)));
+    EXPECT_TRUE(window_->state().diffAccepted());
+    EXPECT_EQ(window_->state().image().size(), 100u);
+}
+
+TEST_F(Win32MainWindowTest, TextCrossesTheCodecAndNamesStayWide) {
+    window_->SetText(ControlId::Title, W("Ёлка №2"));
+    EXPECT_EQ(WideText(Control(ControlId::Title)), L"\x0401\x043B\x043A\x0430 \x2116\x0032");
+    EXPECT_EQ(window_->Text(ControlId::Title), W("Ёлка №2"));
+    const std::string name = dir_.File("\xE6\xBC\xA2\xD0\x96.bin");
+    window_->SetText(ControlId::ImagePath, name);
+    EXPECT_EQ(WideText(Control(ControlId::ImagePath)), PathFromName(name).native());
+    EXPECT_EQ(window_->Text(ControlId::ImagePath), name);
+    // Shown as text, a character Windows-1251 lacks stands as '?'.
+    EXPECT_EQ(window_->TextFromName("a\xE6\xBC\xA2"
+                                    "b"),
+              "a?b");
+    EXPECT_EQ(window_->ApplicationName(), "test_Win32MainWindow");
+}
+
+TEST_F(Win32MainWindowTest, CharactersWithoutAWindows1251FormAreRefused) {
+    Type(ControlId::Title, L"\x041F\x6F22\x0440\xD83D\xDE00!");
+    EXPECT_EQ(WideText(Control(ControlId::Title)), L"\x041F\x0440!");
+    EXPECT_EQ(window_->state().title(), W("Пр!"));
+
+    ASSERT_TRUE(OpenClipboard(main_));
+    EmptyClipboard();
+    const std::wstring pasted =
+        L"a\x6F22"
+        L"b";
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+    std::copy(pasted.c_str(), pasted.c_str() + pasted.size() + 1,
+              static_cast<wchar_t*>(GlobalLock(memory)));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(EditOf(ControlId::Description), WM_PASTE, 0, 0);
+    EXPECT_EQ(WideText(Control(ControlId::Description)), L"ab");
+
+    Type(ControlId::Firmware,
+         L"E\x6F22"
+         L"1");
+    EXPECT_EQ(window_->Text(ControlId::Firmware), "E1");
+}
+
+TEST_F(Win32MainWindowTest, OnlyTheUsersChangesToTitleAndDescriptionRunFieldsChanged) {
+    SetWindowTextW(Control(ControlId::Version), L"bad");
+    // The program's own texts start nothing, nor does a refused character.
+    window_->SetText(ControlId::Title, "set");
+    window_->SetText(ControlId::Description, "set");
+    Type(ControlId::Title, L"\x6F22");
+    Type(ControlId::Version, L"1");
+    EXPECT_EQ(dialogs_.TakeLog(), Log{});
+    const std::string message =
+        MessageLine("Введите целое положительное число.", "test_Win32MainWindow",
+                    MessageIcon::Warning, MessageButtons::Ok);
+    Type(ControlId::Title, L"a");
+    Type(ControlId::Description, L"b");
+    EXPECT_EQ(dialogs_.TakeLog(), (Log{message, message}));
+    EXPECT_EQ(GetFocus(), Control(ControlId::Version));
+}
+
+TEST_F(Win32MainWindowTest, EnterEndsOnlyWithGoodFields) {
+    SetWindowTextW(Control(ControlId::Version), L"x");
+    SendMessageW(main_, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(dialogs_.TakeLog().size(), 1u);
+    EXPECT_FALSE(window_->ended());
+    SetWindowTextW(Control(ControlId::Version), L" 7 ");
+    SendMessageW(main_, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(window_->ended());
+    EXPECT_EQ(window_->state().version(), 7u);
+}
+
+TEST_F(Win32MainWindowTest, EscapeEndsAtOnceWithoutTakingFields) {
+    SetWindowTextW(Control(ControlId::Version), L"5");
+    window_->SetText(ControlId::Title, "shown");
+    SendMessageW(main_, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(window_->ended());
+    EXPECT_EQ(window_->state().version(), 1u);
+    EXPECT_EQ(window_->state().title(), "");
+    EXPECT_EQ(dialogs_.TakeLog(), Log{});
+}
+
+TEST_F(Win32MainWindowTest, CloseBoxReleasesTheFilesAndEnds) {
+    dialogs_.chosen.push_back(Put("good.dif", test::DiffBuilder().bytes()));
+    Click(ControlId::OpenDiff);
+    dialogs_.TakeLog();
+    ASSERT_FALSE(window_->state().diff().failed());
+    SendMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(window_->ended());
+    EXPECT_TRUE(window_->state().diff().failed());
+    EXPECT_EQ(dialogs_.TakeLog(), Log{});
+}
+
+TEST(Win32Chooser, FilterListIsLabelAndPatternPairs) {
+    FileChoice choice;
+    choice.filters = {{W("DIFF файлы (*.dif)"), "*.dif"}, {W("Все файлы (*.*)"), "*.*"}};
+    const std::wstring expected =
+        std::wstring(L"DIFF \x0444\x0430\x0439\x043B\x044B (*.dif)") + L'\0' + L"*.dif" + L'\0' +
+        L"\x0412\x0441\x0435 \x0444\x0430\x0439\x043B\x044B (*.*)" + L'\0' + L"*.*" + L'\0' + L'\0';
+    EXPECT_EQ(win32::ChooserFilter(choice), expected);
+}
+
+}  // namespace
+}  // namespace quorrel
