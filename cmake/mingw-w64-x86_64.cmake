@@ -27,3 +27,5 @@ endif()
 # GCC 12 at -O3 reports false -Wrestrict and -Wnull-dereference hits inside libstdc++, which our
 # -Werror turns into failures; -O2 is what the Linux build uses too.
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for Release builds")
+# Shipped programs carry no symbol tables.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE "-s" CACHE STRING "Linker flags for Release builds")
