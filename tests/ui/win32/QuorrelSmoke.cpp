@@ -1,7 +1,8 @@
 // Starts the real Quorrel.exe from a folder of its own and drives it from outside, as a user
-// would: the window titled "Quorrel" appears, the About box opens from the system menu entry's
-// command and from the button, Escape ends the About box and then the program, and the
-// settings file appears beside the program. Exit code 0 when every step holds.
+// would: the window titled "Quorrel" appears; the About box opens from the system menu entry's
+// command, from the button and from Enter on the button, and Escape ends it; Escape ends the
+// program with status 0, and the settings file appears beside the program. Exit code 0 when
+// every step holds.
 //   QuorrelSmoke PATH-OF-Quorrel.exe
 #include <windows.h>
 
@@ -107,6 +108,14 @@ bool Drive(DWORD process, HANDLE handle) {
     }
     ::PostMessageW(::GetDlgItem(main, 1008), BM_CLICK, 0, 0);
     if (!OpenAndEndAbout(process, main, "its button")) {
+        return false;
+    }
+    // With the focus on a push button, Enter presses that button.
+    const HWND button = ::GetDlgItem(main, 1008);
+    ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ::PostMessageW(button, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
+    if (!OpenAndEndAbout(process, main, "Enter on its button")) {
         return false;
     }
     PressEscape(::GetDlgItem(main, 1000));

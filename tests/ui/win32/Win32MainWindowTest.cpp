@@ -547,6 +547,47 @@ TEST_F(Win32MainWindowTest, CloseBoxReleasesTheFilesAndEnds) {
     EXPECT_EQ(dialogs_.TakeLog(), Log{});
 }
 
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\041904e3\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), &value, &length) || length == 0) {
+        return L"<none>";
+    }
+    return static_cast<const wchar_t*>(value);
+}
+
+// The resources the program carries are linked into this test program as well.
+TEST(Win32Resources, VersionRecordIconAndAboutEntry) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const DWORD size = GetFileVersionInfoSizeW(self, nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    DWORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    EXPECT_EQ(*translation, 0x04E30419u);  // Russian, Windows-1251
+    EXPECT_EQ(VersionString(info, L"FileVersion"), L"1, 0, 0, 1");
+    EXPECT_EQ(VersionString(info, L"ProductVersion"), L"1, 0, 0, 1");
+    EXPECT_EQ(VersionString(info, L"InternalName"), L"Quorrel");
+    EXPECT_EQ(VersionString(info, L"ProductName"), L"Quorrel");
+    EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"Quorrel.EXE");
+
+    EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(QUORREL_IDI_PROGRAM)), nullptr);
+    wchar_t entry[64] = {};
+    ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), QUORREL_IDS_ABOUT_ENTRY, entry, 64), 0);
+    EXPECT_EQ(win32::Cp1251FromWide(entry), layout::kSystemMenuAbout.view());
+}
+
 TEST(Win32Chooser, FilterListIsLabelAndPatternPairs) {
     FileChoice choice;
     choice.filters = {{W("DIFF файлы (*.dif)"), "*.dif"}, {W("Все файлы (*.*)"), "*.*"}};
