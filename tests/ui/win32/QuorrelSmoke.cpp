@@ -88,6 +88,15 @@ bool OpenAndEndAbout(DWORD process, HWND main, const char* how) {
     if (!Check(about != nullptr, step.c_str())) {
         return false;
     }
+    RECT box{};
+    RECT over{};
+    ::GetWindowRect(about, &box);
+    ::GetWindowRect(main, &over);
+    const LONG dx = (box.left + box.right) / 2 - (over.left + over.right) / 2;
+    const LONG dy = (box.top + box.bottom) / 2 - (over.top + over.bottom) / 2;
+    if (!Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "it is centred over the window")) {
+        return false;
+    }
     const bool disabled = !::IsWindowEnabled(main);
     PressEscape(::GetDlgItem(about, IDOK));
     const bool gone = WaitGone(about);

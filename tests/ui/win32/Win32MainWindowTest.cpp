@@ -357,6 +357,14 @@ TEST_F(Win32MainWindowTest, AboutLayoutIsTheTable) {
 }
 
 TEST_F(Win32MainWindowTest, FirstShowingSetsTheStartState) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(main_, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame{};
+    GetWindowRect(main_, &frame);
+    const RECT& area = monitor.rcWork;
+    EXPECT_NEAR((frame.left + frame.right) / 2, (area.left + area.right) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (area.top + area.bottom) / 2, 1);
     EXPECT_EQ(GetFocus(), Control(ControlId::DiffPath));
     EXPECT_FALSE(IsWindowEnabled(Control(ControlId::Save)));
     EXPECT_EQ(WideText(Control(ControlId::Version)), L"1");
