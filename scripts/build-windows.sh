@@ -12,7 +12,7 @@ case "${1:-}" in
     *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
 esac
 
-bash scripts/install-deps-windows.sh
+bash scripts/install-deps.sh windows
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release
 cmake --build build-windows -j "$(nproc)" "${targets[@]}"

@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorrel needs that are not there yet.
-# Usage: install-deps.sh [run|test|screenshot]
+# Usage: install-deps.sh MODE...   with MODE one of run, test, screenshot, windows
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev)
-case "${1:-test}" in
-    run) ;;
-    test) packages+=(clang-14 libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-                     clang-format-14 xvfb xauth) ;;
-    screenshot) packages+=(xvfb xauth x11-utils imagemagick xdotool) ;;
-    *) echo "usage: $0 [run|test|screenshot]" >&2; exit 2 ;;
-esac
+build=(cmake ninja-build)
+linux=(g++ pkg-config qt6-base-dev libgl-dev)
+packages=()
+for mode in "${@:-test}"; do
+    case "$mode" in
+        run) packages+=("${build[@]}" "${linux[@]}") ;;
+        test) packages+=("${build[@]}" "${linux[@]}" clang-14 libclang-rt-14-dev googletest
+                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth) ;;
+        screenshot) packages+=("${build[@]}" "${linux[@]}" xvfb xauth x11-utils imagemagick
+                               xdotool) ;;
+        windows) packages+=("${build[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                            mingw-w64-x86-64-dev mingw-w64-tools googletest wine64 xvfb xauth
+                            xdotool imagemagick zip unzip) ;;
+        *) echo "usage: $0 run|test|screenshot|windows..." >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

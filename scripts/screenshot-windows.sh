@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs/screenshot-windows.png}")
 
 [ -x build-windows/bin/Quorrel.exe ] || bash scripts/build-windows.sh
-bash scripts/install-deps-windows.sh
+bash scripts/install-deps.sh windows
 
 # A fixed place, since the names of the sample files show in the picture.
 work=${TMPDIR:-/tmp}/quorrel

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: a g++ build (benchmarks built,
 # not run), then a clang build with AddressSanitizer and UndefinedBehaviorSanitizer for the engine,
-# settings and command line, then each fuzz target for a bounded time (scripts/fuzz.sh).
+# settings and command line, then each fuzz target for a bounded time (scripts/fuzz.sh), then the
+# Windows cross-build with its tests under wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -21,3 +22,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 bash scripts/fuzz.sh
+
+echo "== Windows cross-build and tests under wine"
+bash scripts/test-windows.sh
