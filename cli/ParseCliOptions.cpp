@@ -30,14 +30,14 @@ enum class OptionId {
     Version,
 };
 
-struct OptionSpec {
+struct OptionInfo {
     char shortName;  // 0 when there is only the long form
     std::string_view longName;
     bool takesValue;
     OptionId id;
 };
 
-constexpr std::array<OptionSpec, 12> kOptions = {{
+constexpr std::array<OptionInfo, 12> kOptions = {{
     {'i', "image", true, OptionId::Image},
     {'o', "output", true, OptionId::Output},
     {'t', "title", true, OptionId::Title},
@@ -52,19 +52,19 @@ constexpr std::array<OptionSpec, 12> kOptions = {{
     {0, "version", false, OptionId::Version},
 }};
 
-const OptionSpec* FindLong(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.longName == name) {
-            return &spec;
+const OptionInfo* FindLong(std::string_view name) {
+    for (const OptionInfo& option : kOptions) {
+        if (option.longName == name) {
+            return &option;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == name) {
-            return &spec;
+const OptionInfo* FindShort(char name) {
+    for (const OptionInfo& option : kOptions) {
+        if (option.shortName != 0 && option.shortName == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -139,17 +139,17 @@ class Parser {
     void LongOption(std::string_view body) {
         const auto equals = body.find('=');
         const std::string shown = "--" + std::string(body.substr(0, equals));
-        const OptionSpec* spec = FindLong(body.substr(0, equals));
-        if (spec == nullptr) {
+        const OptionInfo* option = FindLong(body.substr(0, equals));
+        if (option == nullptr) {
             Refuse(shown, cli::kUnknownOption, true);
             return;
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string_view::npos) {
                 Refuse(shown, cli::kUnexpectedValue, true);
                 return;
             }
-            Apply(*spec, shown, {});
+            Apply(*option, shown, {});
             return;
         }
         const std::optional<std::string_view> value =
@@ -158,20 +158,20 @@ class Parser {
             Refuse(shown, cli::kMissingValue, true);
             return;
         }
-        Apply(*spec, shown, *value);
+        Apply(*option, shown, *value);
     }
 
     // A cluster such as "-q", "-qt Title" or "-tTitle": a value option takes the rest.
     void ShortOptions(std::string_view cluster) {
         for (std::size_t at = 0; at < cluster.size() && !done(); ++at) {
             const std::string shown = std::string("-") + cluster[at];
-            const OptionSpec* spec = FindShort(cluster[at]);
-            if (spec == nullptr) {
+            const OptionInfo* option = FindShort(cluster[at]);
+            if (option == nullptr) {
                 Refuse(shown, cli::kUnknownOption, true);
                 return;
             }
-            if (!spec->takesValue) {
-                Apply(*spec, shown, {});
+            if (!option->takesValue) {
+                Apply(*option, shown, {});
                 continue;
             }
             const std::optional<std::string_view> value =
@@ -180,7 +180,7 @@ class Parser {
                 Refuse(shown, cli::kMissingValue, true);
                 return;
             }
-            Apply(*spec, shown, *value);
+            Apply(*option, shown, *value);
             return;
         }
     }
@@ -203,9 +203,9 @@ class Parser {
         return std::string(value);
     }
 
-    void Apply(const OptionSpec& spec, std::string_view shown, std::string_view value) {
+    void Apply(const OptionInfo& option, std::string_view shown, std::string_view value) {
         CliOptions& options = result_.options;
-        switch (spec.id) {
+        switch (option.id) {
             case OptionId::Image:
                 options.image = PathValue(shown, value);
                 break;

@@ -17,11 +17,11 @@ AboutBox::AboutBox(QWidget* owner, const QIcon& icon) : QDialog(owner) {
     const std::vector<BuiltControl> controls = CreateControls(*this, layout::kAboutBox);
     PlaceControls(*this, layout::kAboutBox, controls);
     for (const BuiltControl& control : controls) {
-        if (control.spec->kind == ControlKind::Icon) {
+        if (control.wanted->kind == ControlKind::Icon) {
             auto* label = static_cast<QLabel*>(control.widget);
             const int side = std::min(label->width(), label->height());
             label->setPixmap(icon.pixmap(QSize(side, side)));
-        } else if (control.spec->id == layout::kAboutOkId) {
+        } else if (control.wanted->id == layout::kAboutOkId) {
             connect(static_cast<QPushButton*>(control.widget), &QPushButton::clicked, this,
                     &QDialog::accept);
             control.widget->setFocus();

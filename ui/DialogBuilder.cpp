@@ -29,9 +29,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, bool isDefault) {
     return button;
 }
 
-QWidget* MakeControl(QDialog& dialog, const ControlTemplate& spec) {
-    const QString text = ForDisplay(spec.text);
-    switch (spec.kind) {
+QWidget* MakeControl(QDialog& dialog, const ControlTemplate& wanted) {
+    const QString text = ForDisplay(wanted.text);
+    switch (wanted.kind) {
         case ControlKind::Label:
         case ControlKind::MultiLineLabel:
             return MakeLabel(&dialog, text);
@@ -43,7 +43,7 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& spec) {
         case ControlKind::Edit:
         case ControlKind::ReadOnlyEdit: {
             auto* edit = new QLineEdit(&dialog);
-            if (spec.kind == ControlKind::ReadOnlyEdit) {
+            if (wanted.kind == ControlKind::ReadOnlyEdit) {
                 edit->setReadOnly(true);
             } else {
                 edit->setValidator(new Cp1251Validator(edit));
@@ -78,17 +78,17 @@ QSize ButtonNeeds(const QPushButton& button) {
 std::vector<BuiltControl> CreateControls(QDialog& dialog, const DialogTemplate& layout) {
     std::vector<BuiltControl> controls;
     controls.reserve(layout.controls.size());
-    for (const ControlTemplate& spec : layout.controls) {
-        QWidget* widget = MakeControl(dialog, spec);
+    for (const ControlTemplate& wanted : layout.controls) {
+        QWidget* widget = MakeControl(dialog, wanted);
         widget->setObjectName(
-            QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
-        controls.push_back({&spec, widget});
+            QString::fromLatin1(wanted.name.data(), static_cast<qsizetype>(wanted.name.size())));
+        controls.push_back({&wanted, widget});
     }
     return controls;
 }
 
 QSize NeededSize(const BuiltControl& control) {
-    switch (control.spec->kind) {
+    switch (control.wanted->kind) {
         case ControlKind::Label:
         case ControlKind::MultiLineLabel:
             return control.widget->sizeHint();
@@ -112,10 +112,10 @@ DialogUnits PlaceControls(QDialog& dialog, const DialogTemplate& layout,
                           const std::vector<BuiltControl>& controls) {
     DialogUnits units = DialogUnits::FromFont(dialog.fontMetrics());
     for (const BuiltControl& control : controls) {
-        units.Fit(control.spec->rect, NeededSize(control));
+        units.Fit(control.wanted->rect, NeededSize(control));
     }
     for (const BuiltControl& control : controls) {
-        control.widget->setGeometry(units.Map(control.spec->rect));
+        control.widget->setGeometry(units.Map(control.wanted->rect));
     }
     dialog.setFixedSize(units.Map(layout.width, layout.height));
     return units;

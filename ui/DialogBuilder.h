@@ -10,7 +10,7 @@
 namespace quorrel::qt {
 
 struct BuiltControl {
-    const ControlTemplate* spec;
+    const ControlTemplate* wanted;
     QWidget* widget;
 };
 

@@ -79,8 +79,8 @@ void QtMainWindow::BuildControls() {
     const std::vector<BuiltControl> built = CreateControls(*this, layout::kMainWindow);
     PlaceControls(*this, layout::kMainWindow, built);
     for (const BuiltControl& control : built) {
-        if (control.spec->id != 0) {
-            controls_[static_cast<ControlId>(control.spec->id)] = control.widget;
+        if (control.wanted->id != 0) {
+            controls_[static_cast<ControlId>(control.wanted->id)] = control.widget;
         }
     }
     const auto onClick = [this](ControlId id, auto command) {

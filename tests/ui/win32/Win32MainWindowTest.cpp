@@ -244,60 +244,60 @@ void ExpectTemplate(int resource, const DialogTemplate& table) {
     ASSERT_EQ(parsed.items.size(), table.controls.size());
     for (std::size_t i = 0; i < parsed.items.size(); ++i) {
         const TemplateItem& item = parsed.items[i];
-        const ControlTemplate& spec = table.controls[i];
-        EXPECT_EQ(item.id == 0xFFFF || item.id == -1 ? 0 : item.id, spec.id) << spec.name;
-        EXPECT_EQ(item.rect.left, spec.rect.x) << spec.name;
-        EXPECT_EQ(item.rect.top, spec.rect.y) << spec.name;
-        EXPECT_EQ(item.rect.right, spec.rect.width) << spec.name;
-        EXPECT_EQ(item.rect.bottom, spec.rect.height) << spec.name;
-        EXPECT_NE(item.style & WS_VISIBLE, 0u) << spec.name;
+        const ControlTemplate& wanted = table.controls[i];
+        EXPECT_EQ(item.id == 0xFFFF || item.id == -1 ? 0 : item.id, wanted.id) << wanted.name;
+        EXPECT_EQ(item.rect.left, wanted.rect.x) << wanted.name;
+        EXPECT_EQ(item.rect.top, wanted.rect.y) << wanted.name;
+        EXPECT_EQ(item.rect.right, wanted.rect.width) << wanted.name;
+        EXPECT_EQ(item.rect.bottom, wanted.rect.height) << wanted.name;
+        EXPECT_NE(item.style & WS_VISIBLE, 0u) << wanted.name;
         const bool tabStop = (item.style & WS_TABSTOP) != 0;
         const DWORD kind = item.style & 0xFu;
-        switch (spec.kind) {
+        switch (wanted.kind) {
             case ControlKind::Label:
             case ControlKind::MultiLineLabel:
-                EXPECT_EQ(item.classAtom, 0x82) << spec.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(SS_LEFT)) << spec.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
-                EXPECT_FALSE(tabStop) << spec.name;
+                EXPECT_EQ(item.classAtom, 0x82) << wanted.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(SS_LEFT)) << wanted.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
+                EXPECT_FALSE(tabStop) << wanted.name;
                 break;
             case ControlKind::Icon:
-                EXPECT_EQ(item.classAtom, 0x82) << spec.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(SS_ICON)) << spec.name;
-                EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << spec.name;
+                EXPECT_EQ(item.classAtom, 0x82) << wanted.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(SS_ICON)) << wanted.name;
+                EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << wanted.name;
                 break;
             case ControlKind::Edit:
             case ControlKind::ReadOnlyEdit:
-                EXPECT_EQ(item.classAtom, 0x81) << spec.name;
-                EXPECT_EQ((item.style & ES_READONLY) != 0, spec.kind == ControlKind::ReadOnlyEdit)
-                    << spec.name;
-                EXPECT_NE(item.style & ES_AUTOHSCROLL, 0u) << spec.name;
-                EXPECT_NE(item.style & WS_BORDER, 0u) << spec.name;
-                EXPECT_TRUE(tabStop) << spec.name;
+                EXPECT_EQ(item.classAtom, 0x81) << wanted.name;
+                EXPECT_EQ((item.style & ES_READONLY) != 0, wanted.kind == ControlKind::ReadOnlyEdit)
+                    << wanted.name;
+                EXPECT_NE(item.style & ES_AUTOHSCROLL, 0u) << wanted.name;
+                EXPECT_NE(item.style & WS_BORDER, 0u) << wanted.name;
+                EXPECT_TRUE(tabStop) << wanted.name;
                 break;
             case ControlKind::PushButton:
             case ControlKind::DefaultPushButton:
-                EXPECT_EQ(item.classAtom, 0x80) << spec.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(spec.kind == ControlKind::PushButton
+                EXPECT_EQ(item.classAtom, 0x80) << wanted.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(wanted.kind == ControlKind::PushButton
                                                        ? BS_PUSHBUTTON
                                                        : BS_DEFPUSHBUTTON))
-                    << spec.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
-                EXPECT_TRUE(tabStop) << spec.name;
+                    << wanted.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
+                EXPECT_TRUE(tabStop) << wanted.name;
                 break;
             case ControlKind::ComboBox:
-                EXPECT_EQ(item.classAtom, 0x85) << spec.name;
-                EXPECT_EQ(item.style & 3u, static_cast<DWORD>(CBS_DROPDOWN)) << spec.name;
-                EXPECT_NE(item.style & CBS_SORT, 0u) << spec.name;
-                EXPECT_NE(item.style & WS_VSCROLL, 0u) << spec.name;
-                EXPECT_EQ(item.style & CBS_AUTOHSCROLL, 0u) << spec.name;
-                EXPECT_TRUE(tabStop) << spec.name;
+                EXPECT_EQ(item.classAtom, 0x85) << wanted.name;
+                EXPECT_EQ(item.style & 3u, static_cast<DWORD>(CBS_DROPDOWN)) << wanted.name;
+                EXPECT_NE(item.style & CBS_SORT, 0u) << wanted.name;
+                EXPECT_NE(item.style & WS_VSCROLL, 0u) << wanted.name;
+                EXPECT_EQ(item.style & CBS_AUTOHSCROLL, 0u) << wanted.name;
+                EXPECT_TRUE(tabStop) << wanted.name;
                 break;
             case ControlKind::GroupFrame:
-                EXPECT_EQ(item.classAtom, 0x80) << spec.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(BS_GROUPBOX)) << spec.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), spec.text) << spec.name;
-                EXPECT_FALSE(tabStop) << spec.name;
+                EXPECT_EQ(item.classAtom, 0x80) << wanted.name;
+                EXPECT_EQ(kind, static_cast<DWORD>(BS_GROUPBOX)) << wanted.name;
+                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
+                EXPECT_FALSE(tabStop) << wanted.name;
                 break;
         }
     }
@@ -312,17 +312,17 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
     EXPECT_EQ(client.right, whole.right);
     EXPECT_EQ(client.bottom, whole.bottom);
     HWND child = GetWindow(dialog, GW_CHILD);
-    for (const ControlTemplate& spec : table.controls) {
-        ASSERT_NE(child, nullptr) << spec.name;
+    for (const ControlTemplate& wanted : table.controls) {
+        ASSERT_NE(child, nullptr) << wanted.name;
         const int id = GetDlgCtrlID(child);
-        EXPECT_EQ(id == 0xFFFF || id == -1 ? 0 : id, spec.id) << spec.name;
-        RECT place{spec.rect.x, spec.rect.y, 0, 0};
+        EXPECT_EQ(id == 0xFFFF || id == -1 ? 0 : id, wanted.id) << wanted.name;
+        RECT place{wanted.rect.x, wanted.rect.y, 0, 0};
         MapDialogRect(dialog, &place);
         RECT actual{};
         GetWindowRect(child, &actual);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-        EXPECT_EQ(actual.left, place.left) << spec.name;
-        EXPECT_EQ(actual.top, place.top) << spec.name;
+        EXPECT_EQ(actual.left, place.left) << wanted.name;
+        EXPECT_EQ(actual.top, place.top) << wanted.name;
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "more controls than the table has";
