@@ -67,7 +67,8 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
         const std::size_t lf = text.find('\n', pos);
         const std::size_t next = lf == kNone ? text.size() : lf + 1;
         std::size_t end = lf == kNone ? text.size() : lf;
-        if (lf != kNone && lf > pos && text[lf - 1] == '\r') {
+        // A CR before the LF, or a CR ending the file, belongs to the line end.
+        if (end > pos && text[end - 1] == '\r') {
             --end;
         }
         std::size_t lead = pos;
@@ -163,13 +164,15 @@ bool IniText::Set(std::string_view section, std::string_view key, std::string_vi
         return true;
     }
     const std::string eol(LineEnd(bytes_));
+    // A file ending in a lone CR has its last line end half written; an LF completes it.
+    const std::string finish = !bytes_.empty() && bytes_.back() == '\r' ? "\n" : eol;
     const std::string entry = std::string(key) + "=" + encoded;
     if (where.sectionFound) {
-        bytes_.insert(where.insertAt, where.insertNeedsLineEnd ? eol + entry : entry + eol);
+        bytes_.insert(where.insertAt, where.insertNeedsLineEnd ? finish + entry : entry + eol);
         return true;
     }
     if (!bytes_.empty() && bytes_.back() != '\n') {
-        bytes_ += eol;
+        bytes_ += finish;
     }
     bytes_ += "[" + std::string(section) + "]" + eol + entry + eol;
     return true;

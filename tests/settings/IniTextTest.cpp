@@ -76,6 +76,7 @@ const FindCase kFindCases[] = {
     {"HeaderWithTrailingText", "[A] old\nk=v\n", "A", "k", "v"},
     {"PrefixIsNoMatch", "[AB]\nk=v\n[A]\nkk=1\n", "A", "k", std::nullopt},
     {"StrayCrStaysInValue", "[A]\nk=a\rb\n", "A", "k", "a\rb"},
+    {"CrEndingTheFileEndsTheLine", "[A]\nk=v\r", "A", "k", "v"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IniTextFind, ::testing::ValuesIn(kFindCases),
@@ -143,6 +144,10 @@ const SetCase kSetCases[] = {
     {"SemicolonValueAsIs", "[A]\nk=1\n", "A", "k", ";v", "[A]\nk=;v\n"},
     {"BracketValueAsIs", "[A]\nk=1\n", "A", "k", "[v]", "[A]\nk=[v]\n"},
     {"EqualsValueAsIs", "[A]\nk=1\n", "A", "k", "=v=", "[A]\nk==v=\n"},
+    // A lone CR ending the file is a half-written line end: an LF completes it, so the header
+    // above does not turn into another line.
+    {"AddsAfterHeaderEndingInLoneCr", "]\n[k\r", "k", "v", "", "]\n[k\r\nv="},
+    {"AppendsSectionAfterLoneCr", "[A]\r\nk=1\r", "B", "j", "2", "[A]\r\nk=1\r\n[B]\r\nj=2\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IniTextSet, ::testing::ValuesIn(kSetCases),
