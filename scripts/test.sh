@@ -7,7 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-bash scripts/install-deps.sh test
+bash scripts/install-deps.sh test windows
+
+echo "== formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run -Werror
 
 echo "== g++ build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_BENCH=ON
