@@ -53,6 +53,22 @@ const QString kNoImage = QStringLiteral(
 const QString kSaved =
     QStringLiteral("message [Патч создан] information ok: SMP-патч успешно создан!");
 
+const QString kOpenDiff = QStringLiteral("open DIFF файлы (*.dif) (*.dif)|Все файлы (*.*) (*)");
+const QString kOpenBin = QStringLiteral("open BIN файлы (*.bin) (*.bin)|Все файлы (*.*) (*)");
+const QString kSave = QStringLiteral("save SMP файлы (*.smp) (*.smp)|Все файлы (*.*) (*)");
+
+QString AppName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
 const std::string kSettings =
     "[Author Info]\nNickName=Nick\nFullName=Full\nEmail=e@x\nwww=http://w/\nicq=7\n"
     "[Group]\n0=" +
@@ -87,13 +103,22 @@ class QtMainWindowTest : public QObject {
         return path;
     }
 
-    void Answer(QMessageBox::StandardButton button) {
-        script_.push_back([this, button](QDialog& dialog) {
-            auto* box = dynamic_cast<QMessageBox*>(&dialog);
-            if (box == nullptr) {
+    // Scripts the next dialog, which must be a T.
+    template <typename T>
+    void Expect(std::function<int(T&)> step) {
+        script_.push_back([this, step](QDialog& dialog) {
+            auto* typed = dynamic_cast<T*>(&dialog);
+            if (typed == nullptr) {
                 seen_ << QStringLiteral("unexpected dialog ") + dialog.metaObject()->className();
                 return int(QDialog::Rejected);
             }
+            return step(*typed);
+        });
+    }
+
+    void Answer(QMessageBox::StandardButton button) {
+        Expect<QMessageBox>([this, button](QMessageBox& dialog) {
+            QMessageBox* box = &dialog;
             const bool both = box->standardButtons() == (QMessageBox::Ok | QMessageBox::Cancel);
             seen_ << QStringLiteral("message [%1] %2 %3: %4")
                          .arg(box->windowTitle(), IconName(box->icon()),
@@ -105,12 +130,8 @@ class QtMainWindowTest : public QObject {
 
     // The user types `name` into the chooser, or cancels it when `name` is empty.
     void Choose(const std::string& name) {
-        script_.push_back([this, name](QDialog& dialog) {
-            auto* chooser = dynamic_cast<QFileDialog*>(&dialog);
-            if (chooser == nullptr) {
-                seen_ << QStringLiteral("unexpected dialog ") + dialog.metaObject()->className();
-                return int(QDialog::Rejected);
-            }
+        Expect<QFileDialog>([this, name](QFileDialog& dialog) {
+            QFileDialog* chooser = &dialog;
             seen_ << QStringLiteral("%1 %2").arg(
                 chooser->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save",
                 chooser->nameFilters().join('|'));
