@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "ComposeSmpPatch.h"
 #include "Cp1251.h"
@@ -42,6 +43,10 @@ const std::string kVersionMessage = MessageLine("Введите целое по�
                                                 MessageIcon::Warning, MessageButtons::Ok);
 const std::string kSavedMessage = MessageLine("SMP-патч успешно создан!", "Патч создан",
                                               MessageIcon::Information, MessageButtons::Ok);
+
+const std::string kTitledSave =
+    "save '|" + cp1251::FromUtf8("Громкость").text + "' " + kSaveFilters;
+const std::string kUntitledSave = "save '|' " + kSaveFilters;
 
 std::string ErrorLine(std::string_view utf8) {
     return MessageLine(utf8, "Ошибка", MessageIcon::Error, MessageButtons::Ok);
@@ -120,6 +125,24 @@ class MainWindowTest : public ::testing::Test {
         return info;
     }
 
+    // Saves to `out`, answering the no-image warning with `warning` when one is given.
+    Log SaveTo(const std::string& out, std::optional<MessageAnswer> warning = MessageAnswer::Ok) {
+        if (warning) {
+            view_.answers.push_back(*warning);
+        }
+        view_.chosen.push_back(out);
+        window_->SaveSmp();
+        return view_.TakeLog();
+    }
+
+    // The saved patch, after checking it is what the engine composes under its own id.
+    std::string Saved(const std::string& out, const std::string* image) const {
+        const std::string saved = ReadFile(out);
+        EXPECT_TRUE(IsPatchId(IdOf(saved))) << IdOf(saved);
+        EXPECT_EQ(saved, Expected(IdOf(saved), TypedInfo(), image));
+        return saved;
+    }
+
     void TypeFields() {
         view_.Type(ControlId::Title, W("Громкость"));
         view_.Type(ControlId::Group, W("Звук"));
@@ -185,37 +208,41 @@ TEST_F(MainWindowTest, CancelledOpenChangesNothing) {
     EXPECT_FALSE(window_->imageAccepted());
 }
 
-TEST_F(MainWindowTest, UnreadableDiffShowsReadErrorWithItsPathAndDisablesSave) {
-    OpenDiff(GoodDiff());
-    view_.TakeLog();
-    const std::string missing = dir_.File("missing.dif");
-    OpenDiff(missing);
-    EXPECT_EQ(
-        view_.TakeLog(),
-        (Log{"open '" + dir_.File("good.dif") + "' " + kOpenDiffFilters, "set 1000 " + missing,
-             ErrorLine("Ошибка считывания данных из файла!"), "enable 1007 off"}));
-    EXPECT_EQ(view_.texts[ControlId::DiffPath], missing);
-    EXPECT_FALSE(window_->diffAccepted());
-    EXPECT_TRUE(window_->diff().failed());
+TEST_F(MainWindowTest, RefusedDiffShowsItsPathAndErrorLeavesFirmwareAndDisablesSave) {
+    const struct {
+        std::string name;
+        std::optional<std::string> bytes;  // none: the file does not exist
+        std::string error;
+    } cases[] = {
+        {"missing.dif", std::nullopt, "Ошибка считывания данных из файла!"},
+        {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
+         "Неизвестный класс телефона 'XYZ'!"},
+        {"empty.dif", "", "Неверный формат DIFF-файла!"},
+    };
+    for (const auto& c : cases) {
+        const std::string good = GoodDiff();
+        OpenDiff(good);
+        view_.TakeLog();
+        const std::string path = c.bytes ? Put(c.name, *c.bytes) : dir_.File(c.name);
+        OpenDiff(path);
+        EXPECT_EQ(view_.TakeLog(), (Log{"open '" + good + "' " + kOpenDiffFilters,
+                                        "set 1000 " + path, ErrorLine(c.error), "enable 1007 off"}))
+            << c.name;
+        EXPECT_EQ(view_.texts[ControlId::DiffPath], path);
+        EXPECT_EQ(view_.texts[ControlId::Firmware], "NOT-IN-LIST") << c.name;
+        EXPECT_FALSE(window_->diffAccepted()) << c.name;
+        EXPECT_EQ(window_->diff().failed(), !c.bytes) << c.name;
+    }
 }
 
-TEST_F(MainWindowTest, UnknownPhoneClassIsNamedAndLeavesFirmwareAlone) {
-    view_.Type(ControlId::Firmware, "KEEP");
-    const std::string path = Put("class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes());
-    OpenDiff(path);
-    EXPECT_EQ(view_.TakeLog(),
-              (Log{"open '' " + kOpenDiffFilters, "set 1000 " + path,
-                   ErrorLine("Неизвестный класс телефона 'XYZ'!"), "enable 1007 off"}));
-    EXPECT_EQ(view_.texts[ControlId::Firmware], "KEEP");
-    EXPECT_FALSE(window_->diffAccepted());
-}
-
-TEST_F(MainWindowTest, GoodDiffPutsItsFirmwareNameEvenWhenNotListedAndEnablesSave) {
+TEST_F(MainWindowTest, GoodDiffPutsTheHeldVersionBackAndItsFirmwareNameEvenWhenNotListed) {
+    view_.Type(ControlId::Version, "abc");
     const std::string path = GoodDiff("UNLISTED-16BYTES");
     OpenDiff(path);
-    EXPECT_EQ(view_.TakeLog(), (Log{"open '' " + kOpenDiffFilters, "set 1000 " + path,
+    EXPECT_EQ(view_.TakeLog(), (Log{"open '' " + kOpenDiffFilters, "set 1000 " + path, "set 1009 1",
                                     "set 1013 UNLISTED-16BYTES", "enable 1007 on"}));
     EXPECT_TRUE(window_->diffAccepted());
+    EXPECT_EQ(window_->version(), 1u);
     EXPECT_EQ(view_.lists[ControlId::Firmware], (std::vector<std::string>{"E250B", "E250A"}));
     EXPECT_EQ(window_->diff().size(), diffBytes_.size());
 }
@@ -241,15 +268,6 @@ TEST_F(MainWindowTest, SaveIsEnabledExactlyWhileTheLastDiffPassed) {
     // An image, accepted or not, never decides Save.
     OpenImage(Put("small.bin", "abc"));
     EXPECT_FALSE(view_.enabled[ControlId::Save]);
-}
-
-TEST_F(MainWindowTest, OpeningPutsTheHeldVersionBackOverATypedOne) {
-    view_.Type(ControlId::Version, "abc");
-    const std::string path = GoodDiff();
-    OpenDiff(path);
-    EXPECT_EQ(view_.TakeLog(), (Log{"open '' " + kOpenDiffFilters, "set 1000 " + path, "set 1009 1",
-                                    "set 1013 NOT-IN-LIST", "enable 1007 on"}));
-    EXPECT_EQ(window_->version(), 1u);
 }
 
 TEST_F(MainWindowTest, InvalidVersionShowsMessageFocusesAndSelectsAndKeepsOldValue) {
@@ -336,6 +354,8 @@ TEST_F(MainWindowTest, DroppedFilesOpenInTheirOrderByTheirNames) {
     const std::string image = Put("IMAGE.Bin", test::CountingBytes(100));
     const std::string text = Put("notes.txt", "not a DIFF file");
     view_.Type(ControlId::Version, "abc");
+    window_->DropFiles({});
+    EXPECT_EQ(view_.TakeLog(), Log{}) << "dropping nothing changes nothing";
     window_->DropFiles({diff, image, text});
     // Each takes its command's road from the chosen path on: no chooser, the same messages.
     EXPECT_EQ(
@@ -368,11 +388,6 @@ TEST_F(MainWindowTest, OnlyANameEndingInDotBinIsAnImage) {
     }
 }
 
-TEST_F(MainWindowTest, DroppingNothingChangesNothing) {
-    window_->DropFiles({});
-    EXPECT_EQ(view_.TakeLog(), Log{});
-}
-
 TEST_F(MainWindowTest, SavingWithoutImageCancelledWritesNothing) {
     OpenDiff(GoodDiff());
     TypeFields();
@@ -381,7 +396,6 @@ TEST_F(MainWindowTest, SavingWithoutImageCancelledWritesNothing) {
     window_->SaveSmp();
     EXPECT_EQ(view_.TakeLog(), Log{kNoImageWarning});
     EXPECT_EQ(view_.choices.size(), 1u) << "only the open chooser ran";
-    EXPECT_FALSE(test::FileExists(dir_.File("out.smp")));
 }
 
 TEST_F(MainWindowTest, SavingWithoutImageAfterOkWritesThePatchWithoutOldBytes) {
@@ -389,16 +403,8 @@ TEST_F(MainWindowTest, SavingWithoutImageAfterOkWritesThePatchWithoutOldBytes) {
     TypeFields();
     view_.TakeLog();
     const std::string out = dir_.File("out.smp");
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(
-        view_.TakeLog(),
-        (Log{kNoImageWarning, "save '|" + W("Громкость") + "' " + kSaveFilters, kSavedMessage}));
-    const std::string saved = ReadFile(out);
-    EXPECT_TRUE(IsPatchId(IdOf(saved))) << IdOf(saved);
-    EXPECT_EQ(saved, Expected(IdOf(saved), TypedInfo(), nullptr));
-    EXPECT_EQ(saved.find("from="), std::string::npos);
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSavedMessage}));
+    EXPECT_EQ(Saved(out, nullptr).find("from="), std::string::npos);
 }
 
 TEST_F(MainWindowTest, EmptyFirmwareAfterOkStopsWithFocusOnFirmware) {
@@ -411,10 +417,7 @@ TEST_F(MainWindowTest, EmptyFirmwareAfterOkStopsWithFocusOnFirmware) {
 
     // Blanks count as text.
     view_.Type(ControlId::Firmware, " ");
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back("");
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(), (Log{kNoImageWarning, "save '|' " + kSaveFilters}));
+    EXPECT_EQ(SaveTo(""), (Log{kNoImageWarning, kUntitledSave}));
 }
 
 TEST_F(MainWindowTest, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
@@ -424,54 +427,29 @@ TEST_F(MainWindowTest, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
     TypeFields();
     view_.TakeLog();
     const std::string out = dir_.File("out.smp");
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(
-        view_.TakeLog(),
-        (Log{kNoImageWarning, "save '|" + W("Громкость") + "' " + kSaveFilters, kSavedMessage}));
-    const std::string saved = ReadFile(out);
-    EXPECT_EQ(saved, Expected(IdOf(saved), TypedInfo(), &image));
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSavedMessage}));
+    const std::string saved = Saved(out, &image);
     EXPECT_NE(saved.find("<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />"),
               std::string::npos);
     EXPECT_NE(saved.find("<nord offset=\"0x001000\" to=\"cc\" />"), std::string::npos);
 }
 
-TEST_F(MainWindowTest, AcceptedImageSavesWithoutWarningAndMatchesTheEngine) {
+TEST_F(MainWindowTest, AcceptedImageReplacesAWholeFileWithoutWarningAndChangesNoState) {
     OpenDiff(GoodDiff());
     std::string image(kMinimumImageSize, '\0');
     image[0x10] = '\x01';
     image[0x1000] = '\x02';
-    OpenImage(Put("image.bin", image));
-    TypeFields();
-    view_.TakeLog();
-    const std::string out = dir_.File("out.smp");
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(),
-              (Log{"save '|" + W("Громкость") + "' " + kSaveFilters, kSavedMessage}));
-    const std::string saved = ReadFile(out);
-    EXPECT_EQ(saved, Expected(IdOf(saved), TypedInfo(), &image));
-    EXPECT_NE(saved.find("from=\"0100\""), std::string::npos);
-    EXPECT_NE(saved.find("from=\"02\""), std::string::npos);
-}
-
-TEST_F(MainWindowTest, SaveReplacesAWholeExistingFileAndChangesNoState) {
-    OpenDiff(GoodDiff());
-    const std::string image(kMinimumImageSize, '\0');
     const std::string big = Put("image.bin", image);
     OpenImage(big);
     TypeFields();
     const std::string out = Put("out.smp", std::string(100000, 'x'));
     const std::uint8_t* diffHeld = window_->diff().data();
     view_.TakeLog();
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(),
-              (Log{"save '|" + W("Громкость") + "' " + kSaveFilters, kSavedMessage}))
-        << "no enabling or other change follows a save";
-    const std::string saved = ReadFile(out);
-    EXPECT_EQ(saved, Expected(IdOf(saved), TypedInfo(), &image));
+    EXPECT_EQ(SaveTo(out, std::nullopt), (Log{kTitledSave, kSavedMessage}))
+        << "no warning before and no enabling or other change after";
+    const std::string saved = Saved(out, &image);
+    EXPECT_NE(saved.find("from=\"0100\""), std::string::npos);
+    EXPECT_NE(saved.find("from=\"02\""), std::string::npos);
     EXPECT_EQ(window_->diffPath(), dir_.File("good.dif"));
     EXPECT_EQ(window_->imagePath(), big);
     EXPECT_TRUE(window_->diffAccepted());
@@ -480,43 +458,33 @@ TEST_F(MainWindowTest, SaveReplacesAWholeExistingFileAndChangesNoState) {
     EXPECT_EQ(window_->version(), 12u);
 }
 
-TEST_F(MainWindowTest, FailedWriteShowsTheDiskFullTextUnderTheApplicationName) {
-    OpenDiff(GoodDiff());
-    view_.TakeLog();
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back("/dev/full");
-    window_->SaveSmp();
+TEST_F(MainWindowTest, FailedSavesShowTheirErrorAndWriteNothing) {
     // The fake marks the name's trip into text with "|".
-    EXPECT_EQ(view_.TakeLog(),
-              (Log{kNoImageWarning, "save '|' " + kSaveFilters,
-                   MessageLine("Диск переполнен в процессе обращения к /dev/full|.", "Quorrel",
-                               MessageIcon::Error, MessageButtons::Ok)}));
-}
-
-TEST_F(MainWindowTest, UncreatableFileShowsTheOpenError) {
-    OpenDiff(GoodDiff());
-    view_.TakeLog();
-    const std::string out = dir_.File("no-such-dir/out.smp");
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(), (Log{kNoImageWarning, "save '|' " + kSaveFilters,
-                                    ErrorLine("Ошибка открытия файла!")}));
-    EXPECT_FALSE(test::FileExists(out));
-}
-
-TEST_F(MainWindowTest, CompositionErrorIsShownAndNothingIsWritten) {
-    diffBytes_ = DiffBuilder().Nord(1, "a").Block("XBLK", "NORD", 5, "abcde").bytes();
-    OpenDiff(Put("bad-block.dif", diffBytes_));
-    view_.Type(ControlId::Firmware, "FW");
-    view_.TakeLog();
-    const std::string out = dir_.File("out.smp");
-    view_.answers.push_back(MessageAnswer::Ok);
-    view_.chosen.push_back(out);
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(), (Log{kNoImageWarning, "save '|' " + kSaveFilters,
-                                    ErrorLine("Неверный формат файла DIFF-файла!")}));
-    EXPECT_FALSE(test::FileExists(out));
+    const struct {
+        std::string out;
+        bool badBlock;
+        std::string message;
+    } cases[] = {
+        {"/dev/full", false,
+         MessageLine("Диск переполнен в процессе обращения к /dev/full|.", "Quorrel",
+                     MessageIcon::Error, MessageButtons::Ok)},
+        {dir_.File("no-such-dir/out.smp"), false, ErrorLine("Ошибка открытия файла!")},
+        {dir_.File("out.smp"), true, ErrorLine("Неверный формат файла DIFF-файла!")},
+    };
+    for (const auto& c : cases) {
+        if (c.badBlock) {
+            diffBytes_ = DiffBuilder().Nord(1, "a").Block("XBLK", "NORD", 5, "abcde").bytes();
+            OpenDiff(Put("bad-block.dif", diffBytes_));
+        } else {
+            OpenDiff(GoodDiff());
+        }
+        view_.Type(ControlId::Firmware, "FW");
+        view_.TakeLog();
+        EXPECT_EQ(SaveTo(c.out), (Log{kNoImageWarning, kUntitledSave, c.message})) << c.out;
+        if (c.out != "/dev/full") {
+            EXPECT_FALSE(test::FileExists(c.out)) << c.out;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, SaveWithoutAcceptedDiffDoesNothing) {
