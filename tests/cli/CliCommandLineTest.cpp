@@ -13,10 +13,6 @@ constexpr const char* kUsageTail =
     "quorrel-cli: Использование: quorrel-cli [параметры] DIFF...\n"
     "quorrel-cli: Подробнее: quorrel-cli --help\n";
 
-std::string GoodDiff() {
-    return DiffBuilder().Nord(0x10, "\x01\x02").bytes();
-}
-
 TEST_F(CliTest, HelpGoesToStandardOutput) {
     for (const char* option : {"--help", "-h"}) {
         // Help wins even over what would be a usage error later on the line.

@@ -1,5 +1,7 @@
 #include "CliFixture.h"
 
+#include "DiffBuilder.h"
+
 namespace quorrel::test {
 
 const std::string& FullImagePath() {
@@ -14,6 +16,10 @@ const std::string& FullImagePath() {
         return file;
     }();
     return path;
+}
+
+std::string GoodDiff() {
+    return DiffBuilder().Nord(0x10, "\x01\x02").bytes();
 }
 
 void CliTest::SetUp() {

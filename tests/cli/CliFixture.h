@@ -16,6 +16,9 @@ inline constexpr std::uint32_t kImageSize = 11'500'000;
 // An image of exactly the accepted size, byte i being (7 i + 3) mod 256; written once per run.
 const std::string& FullImagePath();
 
+// A DIFF with one change that every check accepts.
+std::string GoodDiff();
+
 // The author line the fixture's settings file yields.
 inline constexpr const char* kAuthorLine =
     R"(  <author nickname="Nick" fullname="Full Name" email="a@b.example" )"

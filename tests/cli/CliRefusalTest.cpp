@@ -9,10 +9,6 @@
 namespace quorrel::test {
 namespace {
 
-std::string GoodDiff() {
-    return DiffBuilder().Nord(0x10, "\x01\x02").bytes();
-}
-
 TEST_F(CliTest, RefusedDiffFilesExitOneNamingTheFile) {
     std::filesystem::create_directory(Path("dir.dif"));
     const struct {
@@ -84,28 +80,27 @@ TEST_F(CliTest, EmptyFirmwareIsAFieldRefusal) {
     }
 }
 
-TEST_F(CliTest, BadRevisionExitsTwo) {
+TEST_F(CliTest, BadRevisionOrIdExitsTwo) {
     const std::string diff = Put("a.dif", GoodDiff());
-    for (const std::string& bad : std::vector<std::string>{"-1", "abc", "+", "", "1.5", "+0", "7x",
-                                                           std::string(31, ' ') + "1"}) {
-        const ProcessResult r = Run({"-q", "-r", bad, diff});
-        EXPECT_EQ(2, r.exitCode) << '"' << bad << '"';
-        EXPECT_EQ("quorrel-cli: -r: Введите целое положительное число.\n", r.err);
-        EXPECT_FALSE(FileExists(Path("a.smp"))) << bad;
-    }
-}
-
-TEST_F(CliTest, BadIdExitsTwo) {
-    const std::string diff = Put("a.dif", GoodDiff());
-    for (const char* bad :
-         {"0A1B2C3", "0A1B2C3D0", "FF000000", "0a1b2cff", "0A1B2C3G", "", " 0A1B2C3", "0x0A1B2C"}) {
-        const ProcessResult r = Run({"-q", "--id", bad, diff});
-        EXPECT_EQ(2, r.exitCode) << '"' << bad << '"';
-        EXPECT_EQ(
-            "quorrel-cli: --id: нужны восемь шестнадцатеричных цифр, ни одна пара которых "
-            "не равна FF\n",
-            r.err);
-        EXPECT_FALSE(FileExists(Path("a.smp"))) << bad;
+    const struct {
+        std::string option;
+        std::vector<std::string> values;
+        std::string message;
+    } cases[] = {
+        {"-r",
+         {"-1", "abc", "+", "", "1.5", "+0", "7x", std::string(31, ' ') + "1"},
+         "Введите целое положительное число."},
+        {"--id",
+         {"0A1B2C3", "0A1B2C3D0", "FF000000", "0a1b2cff", "0A1B2C3G", "", " 0A1B2C3", "0x0A1B2C"},
+         "нужны восемь шестнадцатеричных цифр, ни одна пара которых не равна FF"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& bad : c.values) {
+            const ProcessResult r = Run({"-q", c.option, bad, diff});
+            EXPECT_EQ(2, r.exitCode) << c.option << " \"" << bad << '"';
+            EXPECT_EQ("quorrel-cli: " + c.option + ": " + c.message + "\n", r.err);
+            EXPECT_FALSE(FileExists(Path("a.smp"))) << c.option << " \"" << bad << '"';
+        }
     }
 }
 
