@@ -85,27 +85,25 @@ std::vector<std::string> Entries(const std::string& dir) {
     return names;
 }
 
-void ExpectDefaults(const AuthorSettings& s) {
-    EXPECT_EQ(s.formatVersion, "0.3");
-    EXPECT_EQ(s.author.nickname, "Quorrel");
-    EXPECT_EQ(s.author.fullname, "");
-    EXPECT_EQ(s.author.email, "");
-    EXPECT_EQ(s.author.www, kDefaultWww);
-    EXPECT_EQ(s.author.icq, "");
+// Format version, nickname, full name, email, web address and icq, in that order.
+void ExpectSettings(const AuthorSettings& s, const std::vector<std::string_view>& expected) {
+    const std::vector<std::string_view> got = {s.formatVersion,   s.author.nickname,
+                                               s.author.fullname, s.author.email,
+                                               s.author.www,      s.author.icq};
+    EXPECT_EQ(got, expected);
 }
 
-TEST(SettingsFile, FirstStartCreatesFileWithEveryDefaultInOrder) {
+void ExpectDefaults(const AuthorSettings& s) {
+    ExpectSettings(s, {"0.3", "Quorrel", "", "", kDefaultWww, ""});
+}
+
+TEST(SettingsFile, FirstStartCreatesFileWithEveryDefaultInOrderAndSecondLeavesItUntouched) {
     TempDir dir;
     const SettingsFile settings(dir.File("Quorrel.ini"));
     ExpectDefaults(settings.LoadAuthorSettings());
     EXPECT_EQ(ReadFile(settings.path()), kFirstStartFile);
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Quorrel.ini"});
-}
 
-TEST(SettingsFile, SecondStartLeavesFileUntouched) {
-    TempDir dir;
-    const SettingsFile settings(dir.File("Quorrel.ini"));
-    settings.LoadAuthorSettings();
     const FileStamp before = StampOf(settings.path());
     // The empty FullName, Email and icq are "written" again with the value they hold.
     ExpectDefaults(settings.LoadAuthorSettings());
@@ -129,12 +127,8 @@ TEST(SettingsFile, StoredValuesWinAndAreNotWritten) {
     WriteFile(dir.File("Quorrel.ini"), text);
     const FileStamp before = StampOf(dir.File("Quorrel.ini"));
     const AuthorSettings s = SettingsFile(dir.File("Quorrel.ini")).LoadAuthorSettings();
-    EXPECT_EQ(s.formatVersion, "0.4");
-    EXPECT_EQ(s.author.nickname, "Nick");
-    EXPECT_EQ(s.author.fullname, "Full Name");
-    EXPECT_EQ(s.author.email, "me@example.org");
-    EXPECT_EQ(s.author.www, "http://me.example.org/");
-    EXPECT_EQ(s.author.icq, "12345");
+    ExpectSettings(
+        s, {"0.4", "Nick", "Full Name", "me@example.org", "http://me.example.org/", "12345"});
     EXPECT_EQ(ReadFile(dir.File("Quorrel.ini")), text);
     EXPECT_EQ(StampOf(dir.File("Quorrel.ini")).id, before.id);
 }
@@ -323,16 +317,13 @@ TEST(SettingsFile, ReadOnlyFileIsLeftAlone) {
 
 #endif
 
-TEST(SettingsFile, EmptyPathGivesDefaults) {
-    const SettingsFile settings{std::string()};
-    ExpectDefaults(settings.LoadAuthorSettings());
-    EXPECT_EQ(settings.ReadSettingList("Group"), std::vector<std::string>{});
-}
+TEST(SettingsFile, EmptyPathOrMissingDirectoryGivesDefaults) {
+    const SettingsFile nowhere{std::string()};
+    ExpectDefaults(nowhere.LoadAuthorSettings());
+    EXPECT_EQ(nowhere.ReadSettingList("Group"), std::vector<std::string>{});
 
-TEST(SettingsFile, MissingDirectoryGivesDefaults) {
     TempDir dir;
-    const SettingsFile settings(dir.File("missing/Quorrel.ini"));
-    ExpectDefaults(settings.LoadAuthorSettings());
+    ExpectDefaults(SettingsFile(dir.File("missing/Quorrel.ini")).LoadAuthorSettings());
     EXPECT_FALSE(FileExists(dir.File("missing")));
 }
 
@@ -353,7 +344,7 @@ int LoadWithFileSizeLimit(const std::string& path, rlim_t limit) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(SettingsFile, FailedWriteChangesNothing) {
+TEST(SettingsFile, FailedWriteChangesNothingAndAFailedFirstWriteLeavesNoFile) {
     TempDir dir;
     const std::string text = "; a comment long enough to pass the limit\n[Author Info]\nicq=1\n";
     WriteFile(dir.File("Quorrel.ini"), text);
@@ -362,12 +353,10 @@ TEST(SettingsFile, FailedWriteChangesNothing) {
     EXPECT_EQ(ReadFile(dir.File("Quorrel.ini")), text);
     EXPECT_EQ(StatOf(dir.File("Quorrel.ini")).st_ino, before.st_ino);
     EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"Quorrel.ini"});
-}
 
-TEST(SettingsFile, FailedFirstWriteLeavesNoFile) {
-    TempDir dir;
-    EXPECT_EQ(LoadWithFileSizeLimit(dir.File("Quorrel.ini"), 8), 0);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{});
+    TempDir empty;
+    EXPECT_EQ(LoadWithFileSizeLimit(empty.File("Quorrel.ini"), 8), 0);
+    EXPECT_EQ(Entries(empty.path()), std::vector<std::string>{});
 }
 
 TEST(SettingsFile, TwoProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
