@@ -74,8 +74,9 @@ class MainWindowTest : public ::testing::Test {
     void SetUp() override {
         WriteFile(SettingsPath(), kSettings);
         window_ = std::make_unique<MainWindow>(view_, SettingsFile(SettingsPath()));
+        builtLog_ = view_.TakeLog();
         window_->FirstShowing();
-        view_.TakeLog();
+        firstShowingLog_ = view_.TakeLog();
     }
 
     std::string SettingsPath() const { return dir_.File("Quorrel.ini"); }
@@ -155,23 +156,20 @@ class MainWindowTest : public ::testing::Test {
     FakeWindowView view_;
     std::unique_ptr<MainWindow> window_;
     std::string diffBytes_;
+    Log builtLog_;
+    Log firstShowingLog_;
 };
 
-TEST(MainWindowStart, FirstShowingPutsFieldsFillsListsUpToTheGapAndFocusesDiffPath) {
-    TempDir dir;
-    WriteFile(dir.File("Quorrel.ini"), kSettings);
-    FakeWindowView view;
-    MainWindow window(view, SettingsFile(dir.File("Quorrel.ini")));
-    EXPECT_EQ(view.TakeLog(), Log{}) << "building the state touches no control";
-    window.FirstShowing();
-    EXPECT_EQ(view.TakeLog(),
+TEST_F(MainWindowTest, FirstShowingPutsFieldsFillsListsUpToTheGapAndFocusesDiffPath) {
+    EXPECT_EQ(builtLog_, Log{}) << "building the state touches no control";
+    EXPECT_EQ(firstShowingLog_,
               (Log{"set 1009 1", "frame items", "enable 1007 off", "dropped 1011 84", "clear 1011",
                    "add 1011 Звук", "add 1011 Интерфейс", "dropped 1013 84", "clear 1013",
                    "add 1013 E250B", "add 1013 E250A", "focus 1000"}));
-    EXPECT_FALSE(window.diffAccepted());
-    EXPECT_FALSE(window.imageAccepted());
-    EXPECT_TRUE(window.diff().failed());
-    EXPECT_TRUE(window.image().failed());
+    EXPECT_FALSE(window_->diffAccepted());
+    EXPECT_FALSE(window_->imageAccepted());
+    EXPECT_TRUE(window_->diff().failed());
+    EXPECT_TRUE(window_->image().failed());
 }
 
 TEST(MainWindowStart, AuthorDetailsAreReadOnceWhenTheStateIsBuilt) {
@@ -392,10 +390,9 @@ TEST_F(MainWindowTest, SavingWithoutImageCancelledWritesNothing) {
     OpenDiff(GoodDiff());
     TypeFields();
     view_.TakeLog();
-    view_.answers.push_back(MessageAnswer::Cancel);
-    window_->SaveSmp();
-    EXPECT_EQ(view_.TakeLog(), Log{kNoImageWarning});
+    EXPECT_EQ(SaveTo(dir_.File("out.smp"), MessageAnswer::Cancel), Log{kNoImageWarning});
     EXPECT_EQ(view_.choices.size(), 1u) << "only the open chooser ran";
+    EXPECT_FALSE(test::FileExists(dir_.File("out.smp")));
 }
 
 TEST_F(MainWindowTest, SavingWithoutImageAfterOkWritesThePatchWithoutOldBytes) {

@@ -35,16 +35,10 @@ std::string W(const char* utf8) {
 }
 
 QString IconName(QMessageBox::Icon icon) {
-    switch (icon) {
-        case QMessageBox::Critical:
-            return QStringLiteral("error");
-        case QMessageBox::Warning:
-            return QStringLiteral("warning");
-        case QMessageBox::Information:
-            return QStringLiteral("information");
-        default:
-            return QStringLiteral("other");
-    }
+    return icon == QMessageBox::Critical      ? "error"
+           : icon == QMessageBox::Warning     ? "warning"
+           : icon == QMessageBox::Information ? "information"
+                                              : "other";
 }
 
 const QString kNoImage = QStringLiteral(
