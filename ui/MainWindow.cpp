@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ComposeSmpPatch.h"
+#include "Cp1251.h"
 #include "FileChecks.h"
 #include "FileErrorText.h"
 #include "FileSystemName.h"
@@ -33,17 +34,8 @@ FileChoice MakeChoice(bool forOpening, std::string initialName, std::string_view
 
 bool IsImageName(std::string_view name) {
     constexpr std::string_view kExtension = ".bin";
-    if (name.size() < kExtension.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - kExtension.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const char c = tail[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kExtension[i]) {
-            return false;
-        }
-    }
-    return true;
+    return name.size() >= kExtension.size() &&
+           cp1251::EqualNoCase(name.substr(name.size() - kExtension.size()), kExtension);
 }
 
 }  // namespace
