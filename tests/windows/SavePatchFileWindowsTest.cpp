@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "FileErrorCauseWindows.h"
 #include "FileErrorText.h"
@@ -14,8 +15,14 @@ namespace {
 using test::TempDir;
 using test::WidePath;
 
+// GetTempFileNameW's form: "rf", one to four hex digits without padding, ".tmp".
 bool IsWineReplaceLeftover(const std::wstring& name) {
-    return name.size() == 10 && name.rfind(L"rf", 0) == 0 && name.ends_with(L".tmp");
+    if (name.size() < 7 || name.size() > 10 || name.rfind(L"rf", 0) != 0 ||
+        !name.ends_with(L".tmp")) {
+        return false;
+    }
+    return std::all_of(name.begin() + 2, name.end() - 4,
+                       [](wchar_t c) { return std::iswxdigit(c); });
 }
 
 class SavePatchFileWindows : public ::testing::Test {
