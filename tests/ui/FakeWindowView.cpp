@@ -36,6 +36,30 @@ std::string MessageLine(std::string_view utf8Text, std::string_view utf8Caption,
            (buttons == MessageButtons::Ok ? " ok: " : " ok+cancel: ") + std::string(utf8Text);
 }
 
+MessageAnswer NextAnswer(std::deque<MessageAnswer>& answers, MessageButtons buttons,
+                         const std::string& what) {
+    if (buttons == MessageButtons::Ok) {
+        return MessageAnswer::Ok;
+    }
+    if (answers.empty()) {
+        ADD_FAILURE() << "no answer scripted for " << what;
+        return MessageAnswer::Cancel;
+    }
+    const MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::string NextChoice(std::deque<std::string>& chosen, const std::string& what) {
+    if (chosen.empty()) {
+        ADD_FAILURE() << "no file scripted for " << what;
+        return {};
+    }
+    std::string name = chosen.front();
+    chosen.pop_front();
+    return name;
+}
+
 std::string FakeWindowView::Text(ControlId id) const {
     const auto found = texts.find(id);
     return found == texts.end() ? std::string() : found->second;
@@ -85,16 +109,7 @@ MessageAnswer FakeWindowView::ShowMessage(std::string_view text, std::string_vie
                                           MessageIcon icon, MessageButtons buttons) {
     messages.push_back({std::string(text), std::string(caption), icon, buttons});
     log_.push_back(MessageLine(Utf8(text), Utf8(caption), icon, buttons));
-    if (buttons == MessageButtons::Ok) {
-        return MessageAnswer::Ok;
-    }
-    if (answers.empty()) {
-        ADD_FAILURE() << "no answer scripted for " << log_.back();
-        return MessageAnswer::Cancel;
-    }
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return NextAnswer(answers, buttons, log_.back());
 }
 
 std::string FakeWindowView::ChooseFile(const FileChoice& choice) {
@@ -106,13 +121,7 @@ std::string FakeWindowView::ChooseFile(const FileChoice& choice) {
     }
     line += " " + choice.defaultExtension;
     log_.push_back(line);
-    if (chosen.empty()) {
-        ADD_FAILURE() << "no file scripted for " << line;
-        return {};
-    }
-    std::string path = chosen.front();
-    chosen.pop_front();
-    return path;
+    return NextChoice(chosen, line);
 }
 
 // The fake's file system takes names as Windows-1251 bytes; "|" marks the conversions.

@@ -67,4 +67,11 @@ class FakeWindowView : public WindowView {
 std::string MessageLine(std::string_view utf8Text, std::string_view utf8Caption, MessageIcon icon,
                         MessageButtons buttons);
 
+// The next scripted answer to a message box; a box with OK alone needs none. `what` names the box
+// in the failure an unscripted one gives.
+MessageAnswer NextAnswer(std::deque<MessageAnswer>& answers, MessageButtons buttons,
+                         const std::string& what);
+// The next scripted choice of a file chooser, "" (cancel) with a failure when none is left.
+std::string NextChoice(std::deque<std::string>& chosen, const std::string& what);
+
 }  // namespace quorrel::test

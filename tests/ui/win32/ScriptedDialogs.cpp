@@ -1,7 +1,5 @@
 #include "ScriptedDialogs.h"
 
-#include <gtest/gtest.h>
-
 #include "Cp1251.h"
 #include "FakeWindowView.h"
 
@@ -11,29 +9,14 @@ MessageAnswer ScriptedDialogs::Message(HWND owner, std::string_view text, std::s
                                        MessageIcon icon, MessageButtons buttons) {
     owners.push_back(owner);
     log_.push_back(MessageLine(cp1251::ToUtf8(text), cp1251::ToUtf8(caption), icon, buttons));
-    if (buttons == MessageButtons::Ok) {
-        return MessageAnswer::Ok;
-    }
-    if (answers.empty()) {
-        ADD_FAILURE() << "no answer scripted for " << log_.back();
-        return MessageAnswer::Cancel;
-    }
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return NextAnswer(answers, buttons, log_.back());
 }
 
 std::string ScriptedDialogs::ChooseFile(HWND owner, const FileChoice& choice) {
     owners.push_back(owner);
     log_.push_back(std::string(choice.forOpening ? "open" : "save") + " '" + choice.initialName +
                    "'");
-    if (chosen.empty()) {
-        ADD_FAILURE() << "no file scripted for " << log_.back();
-        return {};
-    }
-    std::string name = chosen.front();
-    chosen.pop_front();
-    return name;
+    return NextChoice(chosen, log_.back());
 }
 
 void ScriptedDialogs::About(HWND owner) {
