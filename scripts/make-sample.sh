@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Writes a small sample DIFF file and a firmware image to try Quorrel on.
-# Usage: make-sample.sh [DIR]   (default: ./sample)
+# Writes a small sample DIFF file and a firmware image to try Quorrel on, and with INI also a
+# settings file with sample pick lists.
+# Usage: make-sample.sh [DIR [INI]]   (default DIR: ./sample)
 set -euo pipefail
 dir=${1:-sample}
 mkdir -p "$dir"
@@ -25,4 +26,16 @@ for i in $(seq 0 255); do printf "\\$(printf '%03o' "$i")"; done >"$block"
 for _ in $(seq 1 16); do cat "$block" "$block" >"$block.2" && mv "$block.2" "$block"; done  # 16 MiB
 head -c 11500000 "$block" >"$dir/image.bin"
 rm -f "$block"
+if [ -n "${2:-}" ]; then
+    iconv -f UTF-8 -t CP1251 >"$2" <<'INI'
+[Group]
+0=Звук
+1=Интерфейс
+2=Камера
+[Firmware]
+0=E250XXKB1
+1=E250XXKC2
+INI
+    echo "Wrote $2"
+fi
 echo "Wrote $dir/sample.dif and $dir/image.bin"

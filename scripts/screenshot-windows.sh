@@ -14,16 +14,7 @@ work=${TMPDIR:-/tmp}/quorrel
 rm -rf "$work"
 mkdir -p "$work"
 cp build-windows/bin/Quorrel.exe "$work/"
-bash scripts/make-sample.sh "$work/firmware" >/dev/null
-iconv -f UTF-8 -t CP1251 >"$work/Quorrel.ini" <<'INI'
-[Group]
-0=Звук
-1=Интерфейс
-2=Камера
-[Firmware]
-0=E250XXKB1
-1=E250XXKC2
-INI
+bash scripts/make-sample.sh "$work/firmware" "$work/Quorrel.ini" >/dev/null
 
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)

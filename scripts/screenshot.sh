@@ -19,16 +19,7 @@ rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 cp "$build/bin/Quorrel" "$work/"
-bash scripts/make-sample.sh "$work/firmware" >/dev/null
-iconv -f UTF-8 -t CP1251 >"$work/Quorrel.ini" <<'INI'
-[Group]
-0=Звук
-1=Интерфейс
-2=Камера
-[Firmware]
-0=E250XXKB1
-1=E250XXKC2
-INI
+bash scripts/make-sample.sh "$work/firmware" "$work/Quorrel.ini" >/dev/null
 
 mkdir -p "$(dirname "$out")"
 export QUORREL_WORK=$work QUORREL_SHOT=$out
