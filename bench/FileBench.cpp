@@ -10,7 +10,7 @@
 #include "LoadedReferenceCase.h"
 #include "ReadWholeFile.h"
 #include "ReferenceCase.h"
-#include "SavePatchFile.h"
+#include "FileSave.h"
 
 namespace quorrel::bench {
 namespace {
@@ -69,7 +69,7 @@ void PlainDurableWrite(const std::string& path, std::string_view text) {
 
 // Replaces an existing patch of the reference size, against the plain durable write above.
 // Both wait for the disk, so the figures depend on the machine's storage more than on the code.
-void BM_SavePatchFile(benchmark::State& state) {
+void BM_SaveFile(benchmark::State& state) {
     const auto size = static_cast<std::size_t>(state.range(0)) * kMiB;
     const LoadedReferenceCase& ref = ReferenceCaseOf(size);
     const ComposedPatch patch =
@@ -82,7 +82,7 @@ void BM_SavePatchFile(benchmark::State& state) {
     double plainSeconds = 0;
     for (auto _ : state) {
         auto start = Clock::now();
-        const SaveResult saved = SavePatchFile(target, patch.text);
+        const SaveResult saved = SaveFile(target, patch.text);
         const double took = SecondsSince(start);
         state.SetIterationTime(took);
         saveSeconds += took;
@@ -99,7 +99,7 @@ void BM_SavePatchFile(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(patch.text.size()));
     state.counters["vs_write_fsync"] = saveSeconds / plainSeconds;
 }
-BENCHMARK(BM_SavePatchFile)->Arg(64)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveFile)->Arg(64)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quorrel::bench

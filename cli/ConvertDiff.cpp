@@ -4,10 +4,10 @@
 #include "ComposeSmpPatch.h"
 #include "DefaultOutputPath.h"
 #include "FileChecks.h"
+#include "FileSave.h"
 #include "FileSystemName.h"
 #include "Messages.h"
 #include "ReadInput.h"
-#include "SavePatchFile.h"
 #include "WriteStream.h"
 
 namespace quorrel {
@@ -57,7 +57,7 @@ ExitStatus WritePatch(const std::string& output, const std::string& text, RunCon
         run.reporter.Error(output, cli::kOutputIsInput);
         return ExitStatus::NotWritten;
     }
-    const SaveResult saved = SavePatchFile(PathFromName(output), text);
+    const SaveResult saved = SaveFile(PathFromName(output), text);
     switch (saved.outcome) {
         case SaveOutcome::Saved:
             run.guard.Protect(output);

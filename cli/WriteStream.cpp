@@ -1,7 +1,7 @@
 #include "WriteStream.h"
 
 #include "FileDescriptor.h"
-#include "FileErrorText.h"
+#include "FileErrorCause.h"
 
 namespace quorrel {
 

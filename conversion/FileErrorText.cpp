@@ -1,7 +1,6 @@
 #include "FileErrorText.h"
 
 #include <array>
-#include <cerrno>
 
 #include "Cp1251Literal.h"
 
@@ -45,37 +44,6 @@ std::string FileErrorText(int cause, std::string_view path) {
     text += path;
     text += pattern.substr(at + 2);
     return text;
-}
-
-int FileErrorCauseFromErrno(int error) {
-    switch (error) {
-        case 0:  // a write that stored fewer bytes than asked
-        case ENOSPC:
-#ifdef EDQUOT  // not on Windows
-        case EDQUOT:
-#endif
-        case EFBIG:
-            return kFileErrorDiskFull;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return 5;
-        case EIO:
-            return 10;
-        case ENOENT:
-            return 2;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-            return 3;
-        case EMFILE:
-        case ENFILE:
-            return 4;
-        case EBADF:
-            return 6;
-        default:
-            return 1;
-    }
 }
 
 }  // namespace quorrel

@@ -3,15 +3,12 @@
 #include <string>
 #include <string_view>
 
-namespace quorrel {
+#include "FileErrorCause.h"
 
-inline constexpr int kFileErrorDiskFull = 13;
+namespace quorrel {
 
 // The Windows-1251 text of a file-error cause (0..14) with %1 replaced by `path`;
 // an unknown cause reads as cause 1.
 std::string FileErrorText(int cause, std::string_view path);
-
-// The cause for an operating-system error number.
-int FileErrorCauseFromErrno(int error);
 
 }  // namespace quorrel

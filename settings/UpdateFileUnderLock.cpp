@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "AtomicReplace.h"
 #include "FileDescriptor.h"
+#include "FileSave.h"
+#include "WriteTarget.h"
 
 namespace quorrel {
 
@@ -85,7 +86,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 enum class Round { Done, Failed, Retry };
 
 Round TryOnce(const std::string& path, const FileEdit& edit) {
-    const std::string target = ResolveWriteTarget(path);
+    const std::string target = ResolveWriteTarget(path).path;
     int raw = -1;
     const Opened opened = OpenForLock(path, target, raw);
     if (opened == Opened::Raced) {
@@ -125,7 +126,11 @@ Round TryOnce(const std::string& path, const FileEdit& edit) {
     if (!after || *after == *before) {
         return finish(Round::Done);
     }
-    if (ReplaceFileAtomically(path, *after).status != ReplaceResult::Status::Replaced) {
+    // Replaced or, where a replacement would lose the file's links, owner or attributes or the
+    // folder takes no new files, rewritten in place: a few hundred bytes in one write.
+    FileSave save(path, FileSave::Options{.copyOnDisk = false});
+    save.Write(*after);
+    if (!save.Commit().saved()) {
         return finish(Round::Failed);
     }
     keep = true;

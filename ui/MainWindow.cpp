@@ -6,12 +6,12 @@
 #include "Cp1251.h"
 #include "FileChecks.h"
 #include "FileErrorText.h"
+#include "FileSave.h"
 #include "FileSystemName.h"
 #include "Messages.h"
 #include "ParseVersion.h"
 #include "ReadWholeFile.h"
 #include "ResourceStrings.h"
-#include "SavePatchFile.h"
 
 namespace quorrel {
 
@@ -207,7 +207,7 @@ void MainWindow::SaveSmp() {
 }
 
 void MainWindow::WritePatch(const std::string& path, const std::string& text) {
-    const SaveResult result = SavePatchFile(PathFromName(path), text);
+    const SaveResult result = SaveFile(PathFromName(path), text);
     switch (result.outcome) {
         case SaveOutcome::Saved:
             view_.ShowMessage(msg::kPatchSaved, msg::kCaptionSaved, MessageIcon::Information,

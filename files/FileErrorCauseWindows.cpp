@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "FileErrorText.h"
+#include "FileErrorCause.h"
 
 namespace quorrel {
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <string_view>
 
 namespace quorrel {
@@ -36,5 +37,10 @@ class FileDescriptor {
 // Writes all of `bytes`, resuming after partial writes and interruptions. Returns 0, the errno
 // of the failure, or -1 when the system stored nothing and gave no error.
 int WriteAll(int fd, std::string_view bytes);
+// The same at a position, leaving the file offset alone.
+int WriteAllAt(int fd, std::string_view bytes, std::uint64_t offset);
+// Copies the bytes of `from` from its start to its end into `to` from its start; returns as
+// WriteAll does.
+int CopyContents(int from, int to);
 
 }  // namespace quorrel

@@ -1,0 +1,110 @@
+#include "OldContents.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "FileSave.h"
+#include "WriteTarget.h"
+
+namespace quorrel {
+
+namespace {
+
+constexpr int kNames = 100;
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+int ReadAllAt(int fd, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+int OldContents::Keep(int fd, const WriteTarget& target, bool onDisk) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return errno;
+    }
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    if (!onDisk) {
+        inMemory_ = true;
+        return ReadAllAt(fd, memory_);
+    }
+    const int error = KeepOnDisk(fd, target.folder, target.name);
+    if (error == 0 || error == ENOSPC || error == EDQUOT || error == EIO) {
+        return error;
+    }
+    return KeepOnDisk(fd, TemporaryFolder(), target.name);
+}
+
+int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string& name) {
+    if (const int error = copy_.Create(folder, name); error != 0) {
+        return error;
+    }
+    int error = CopyContents(fd, copy_.fd());
+    if (error == 0 && ::fsync(copy_.fd()) != 0) {
+        error = errno;
+    }
+    for (int n = 1; error == 0 && n <= kNames; ++n) {
+        std::string path = JoinPath(folder, name + ".quorrel-backup");
+        if (n > 1) {
+            path += "-" + std::to_string(n);
+        }
+        error = copy_.LinkAs(path);
+        if (error == 0) {
+            copyPath_ = std::move(path);
+            // The name must outlive a crash before the file itself is overwritten.
+            SyncFolder(folder);
+            return 0;
+        }
+        if (error == EEXIST) {
+            error = n < kNames ? 0 : EEXIST;
+        }
+    }
+    copy_.Remove();
+    return error < 0 ? ENOSPC : error;
+}
+
+int OldContents::Restore(int fd) {
+    if (::ftruncate(fd, static_cast<off_t>(size_)) != 0) {
+        return errno;
+    }
+    int error = inMemory_ ? WriteAllAt(fd, memory_, 0) : CopyContents(copy_.fd(), fd);
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        Drop();
+    }
+    return error;
+}
+
+void OldContents::Drop() {
+    copy_.Remove();
+    if (!copyPath_.empty()) {
+        ::unlink(copyPath_.c_str());
+        copyPath_.clear();
+    }
+}
+
+}  // namespace quorrel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "TemporaryFile.h"
+
+namespace quorrel {
+
+struct WriteTarget;
+
+// The old contents of a file about to be written in place, kept so that a failed write can put
+// them back. On disk the copy is complete before it takes its name, "NAME.quorrel-backup" (or
+// "NAME.quorrel-backup-2" and so on, never replacing one) beside the file, or in the temporary
+// folder when the file's folder takes no new files; a kill during the write leaves it there.
+class OldContents {
+  public:
+    OldContents() = default;
+    // A copy left on disk keeps its name: it may be the only whole copy of the old contents.
+    ~OldContents() = default;
+    OldContents(const OldContents&) = delete;
+    OldContents& operator=(const OldContents&) = delete;
+
+    // Copies what `fd` holds now; 0 or the errno.
+    int Keep(int fd, const WriteTarget& target, bool onDisk);
+    // Writes them back into `fd` and makes them durable; 0 or the errno. The copy on disk is
+    // dropped only when this succeeds.
+    int Restore(int fd);
+    // Removes the copy on disk.
+    void Drop();
+
+  private:
+    int KeepOnDisk(int fd, const std::string& folder, const std::string& name);
+
+    std::string memory_;
+    bool inMemory_ = false;
+    std::uint64_t size_ = 0;
+    TemporaryFile copy_;
+    std::string copyPath_;
+};
+
+}  // namespace quorrel

@@ -1,0 +1,139 @@
+#include "TemporaryFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <random>
+
+#include "WriteTarget.h"
+
+namespace quorrel {
+
+namespace {
+
+constexpr int kAttempts = 100;
+
+std::string RandomSuffix() {
+    static std::minstd_rand generator(static_cast<unsigned>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
+    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix(8, 'x');
+    for (char& c : suffix) {
+        c = kLetters[generator() % (sizeof kLetters - 1)];
+    }
+    return suffix;
+}
+
+std::string TemporaryName(const std::string& folder, const std::string& name) {
+    // A long name is shortened so that the temporary name still fits the folder.
+    std::string leaf = ".";
+    leaf.append(name, 0, 200);
+    leaf += '.';
+    leaf += RandomSuffix();
+    leaf += ".tmp";
+    return JoinPath(folder, leaf);
+}
+
+std::string ProcName(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+}  // namespace
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
+    if (this != &other) {
+        Remove();
+        fd_ = std::move(other.fd_);
+        folder_ = std::move(other.folder_);
+        name_ = std::move(other.name_);
+        path_ = std::move(other.path_);
+        other.path_.clear();
+    }
+    return *this;
+}
+
+int TemporaryFile::Create(const std::string& folder, const std::string& name, int mode) {
+    Remove();
+    folder_ = folder;
+    name_ = name;
+#ifdef O_TMPFILE
+    // Unnamed only where it can be named later through /proc.
+    if (FileDescriptor fd(
+            ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode)));
+        fd.valid() && ::access(ProcName(fd.get()).c_str(), F_OK) == 0) {
+        fd_ = std::move(fd);
+        return 0;
+    }
+#endif
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string candidate = TemporaryName(folder, name);
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              static_cast<mode_t>(mode));
+        if (fd >= 0) {
+            fd_ = FileDescriptor(fd);
+            path_ = std::move(candidate);
+            return 0;
+        }
+        if (errno != EEXIST) {
+            return errno;
+        }
+    }
+    return EEXIST;
+}
+
+int TemporaryFile::Name() {
+    if (!path_.empty()) {
+        return 0;
+    }
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string candidate = TemporaryName(folder_, name_);
+        if (::linkat(AT_FDCWD, ProcName(fd_.get()).c_str(), AT_FDCWD, candidate.c_str(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            path_ = std::move(candidate);
+            return 0;
+        }
+        if (errno != EEXIST) {
+            return errno;
+        }
+    }
+    return EEXIST;
+}
+
+int TemporaryFile::RenameOver(const std::string& target) {
+    if (const int error = Name(); error != 0) {
+        return error;
+    }
+    if (::rename(path_.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    path_.clear();
+    return 0;
+}
+
+int TemporaryFile::LinkAs(const std::string& path) {
+    if (path_.empty()) {
+        return ::linkat(AT_FDCWD, ProcName(fd_.get()).c_str(), AT_FDCWD, path.c_str(),
+                        AT_SYMLINK_FOLLOW) == 0
+                   ? 0
+                   : errno;
+    }
+    if (::link(path_.c_str(), path.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(path_.c_str());
+    path_.clear();
+    return 0;
+}
+
+void TemporaryFile::Remove() {
+    fd_.Close();
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+        path_.clear();
+    }
+}
+
+}  // namespace quorrel

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "Cp1251Literal.h"
+#include "FileErrorText.h"
+#include "FileSave.h"
+#include "TempDir.h"
+
+namespace quorrel {
+namespace {
+
+using test::TempDir;
+
+struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+std::size_t EntriesIn(const std::string& directory) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {
+        ++n;
+    }
+    return n;
+}
+
+class FileSaveTest : public ::testing::Test {
+  protected:
+    void SetUp() override { oldMask_ = umask(022); }
+    void TearDown() override { umask(oldMask_); }
+
+    TempDir dir_;
+    mode_t oldMask_ = 0;
+};
+
+TEST_F(FileSaveTest, NewFileGetsTheTextAndTheUmaskMode) {
+    const std::string path = dir_.File("new.smp");
+    const SaveResult result = SaveFile(path, "patch\r\ntext");
+    EXPECT_EQ(result.outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadFile(path), "patch\r\ntext");
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0644u);
+    EXPECT_EQ(EntriesIn(dir_.path()), 1u);
+}
+
+// Both roads keep what a user sees of the file: its mode, owner, other names and attributes.
+TEST_F(FileSaveTest, ReplacingKeepsModeOwnerLinksAndAttributes) {
+    struct Case {
+        const char* what;
+        bool secondLink;
+        bool foreignOwner;  // takes root to stage
+    };
+    for (const Case c :
+         {Case{"plain", false, false}, Case{"linked", true, false}, Case{"foreign", false, true}}) {
+        if (c.foreignOwner && geteuid() != 0) {
+            continue;
+        }
+        const std::string path = dir_.File(std::string(c.what) + ".smp");
+        const std::string other = path + ".link";
+        test::WriteFile(path, std::string(10000, 'o'));
+        ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+        if (c.secondLink) {
+            ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
+        }
+        if (c.foreignOwner) {
+            ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        }
+        const bool tagged = setxattr(path.c_str(), "user.quorrel", "x", 1, 0) == 0;
+        const struct stat before = StatOf(path);
+
+        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << c.what;
+        EXPECT_EQ(test::ReadFile(path), "short") << c.what;
+        const struct stat after = StatOf(path);
+        EXPECT_EQ(after.st_mode & 07777, 0640u) << c.what;
+        EXPECT_EQ(after.st_uid, before.st_uid) << c.what;
+        EXPECT_EQ(after.st_gid, before.st_gid) << c.what;
+        EXPECT_EQ(after.st_nlink, before.st_nlink) << c.what;
+        if (c.secondLink) {
+            EXPECT_EQ(test::ReadFile(other), "short");
+            std::filesystem::remove(other);
+        }
+        char value[4] = {};
+        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
+            << c.what;
+        std::filesystem::remove(path);
+        EXPECT_EQ(EntriesIn(dir_.path()), 0u) << c.what << ": something was left behind";
+    }
+}
+
+TEST_F(FileSaveTest, WritesThroughASymbolicLink) {
+    std::filesystem::create_directory(dir_.File("real"));
+    const std::string target = dir_.File("real/patch.smp");
+    test::WriteFile(target, "old");
+    std::filesystem::create_symlink("real/patch.smp", dir_.File("link.smp"));
+    EXPECT_EQ(SaveFile(dir_.File("link.smp"), "new").outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.smp")));
+    EXPECT_EQ(test::ReadFile(target), "new");
+    EXPECT_EQ(EntriesIn(dir_.File("real")), 1u);
+}
+
+TEST_F(FileSaveTest, DanglingLinkCreatesItsTarget) {
+    std::filesystem::create_symlink("made.smp", dir_.File("link.smp"));
+    EXPECT_EQ(SaveFile(dir_.File("link.smp"), "x").outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.smp")));
+    EXPECT_EQ(test::ReadFile(dir_.File("made.smp")), "x");
+}
+
+TEST_F(FileSaveTest, FullDeviceIsDiskFull) {
+    if (!test::FileExists("/dev/full")) {
+        GTEST_SKIP() << "/dev/full is missing on this machine";
+    }
+    const SaveResult result = SaveFile("/dev/full", "text");
+    EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
+    EXPECT_EQ(result.cause, kFileErrorDiskFull);
+}
+
+TEST_F(FileSaveTest, PathsThatCannotBeCreated) {
+    test::WriteFile(dir_.File("plain"), "keep");
+    std::filesystem::create_directory(dir_.File("folder"));
+    for (const std::string& path :
+         {dir_.File("plain/below.smp"), dir_.File("missing/x.smp"), dir_.File("folder")}) {
+        EXPECT_EQ(SaveFile(path, "text").outcome, SaveOutcome::CannotOpen) << path;
+    }
+    EXPECT_EQ(test::ReadFile(dir_.File("plain")), "keep");
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.File("folder")));
+    EXPECT_EQ(EntriesIn(dir_.path()), 2u);
+}
+
+// In a child, so the file-size limit does not reach the test runner. A linked file is written
+// in place, so its old contents must come back from the copy.
+TEST_F(FileSaveTest, FileSizeLimitFailsAndKeepsTheOldPatch) {
+    for (const bool linked : {false, true}) {
+        const std::string path = dir_.File("kept.smp");
+        const std::string other = dir_.File("other.smp");
+        test::WriteFile(path, "the old patch");
+        if (linked) {
+            ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
+        }
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{4096, 4096};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const SaveResult result = SaveFile(path, std::string(5000, 'n'));
+            _exit(result.outcome == SaveOutcome::WriteFailed ? result.cause : 100);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), kFileErrorDiskFull) << "linked " << linked;
+        EXPECT_EQ(test::ReadFile(path), "the old patch") << "linked " << linked;
+        EXPECT_EQ(EntriesIn(dir_.path()), linked ? 2u : 1u) << "linked " << linked;
+        std::filesystem::remove(other);
+    }
+}
+
+TEST(FileErrorText, CausesByErrno) {
+    struct Case {
+        int error;
+        int cause;
+    };
+    for (const Case c :
+         {Case{ENOSPC, 13}, Case{EDQUOT, 13}, Case{EFBIG, 13}, Case{0, 13}, Case{EACCES, 5},
+          Case{EPERM, 5}, Case{EROFS, 5}, Case{EIO, 10}, Case{ENOENT, 2}, Case{ENOTDIR, 3},
+          Case{ENAMETOOLONG, 3}, Case{ELOOP, 3}, Case{EMFILE, 4}, Case{ENFILE, 4}, Case{EBADF, 6},
+          Case{EINVAL, 1}, Case{EXDEV, 1}}) {
+        EXPECT_EQ(FileErrorCauseFromErrno(c.error), c.cause) << "errno " << c.error;
+    }
+}
+
+TEST(FileErrorText, FillsInThePath) {
+    constexpr Cp1251Literal full = "Диск переполнен в процессе обращения к /a/b.smp.";
+    constexpr Cp1251Literal none = "Нет ошибки.";
+    constexpr Cp1251Literal seek = "Неудача при позиционировании на x";
+    constexpr Cp1251Literal unknown = "Неизвестная ошибка при доступе к x.";
+    EXPECT_EQ(FileErrorText(13, "/a/b.smp"), full.view());
+    EXPECT_EQ(FileErrorText(0, "x"), none.view());
+    EXPECT_EQ(FileErrorText(9, "x"), seek.view());
+    EXPECT_EQ(FileErrorText(99, "x"), unknown.view());
+    EXPECT_EQ(FileErrorText(-1, "x"), unknown.view());
+    // A path holding %1 itself is inserted once, not expanded again.
+    EXPECT_EQ(FileErrorText(2, "%1"), "%1" + std::string(FileErrorText(2, "")));
+}
+
+}  // namespace
+}  // namespace quorrel
