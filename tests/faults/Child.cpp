@@ -1,6 +1,7 @@
 #include "Child.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,11 @@ std::string MakeErrPath() {
     }
     if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
         ::_exit(126);
+    }
+    if (options.user && (::setgroups(0, nullptr) != 0 ||
+                         ::setresgid(*options.user, *options.user, *options.user) != 0 ||
+                         ::setresuid(*options.user, *options.user, *options.user) != 0)) {
+        ::_exit(125);
     }
     ::signal(SIGXFSZ, options.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
     if (options.fileSizeLimit) {

@@ -14,6 +14,7 @@ struct ChildOptions {
     std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE in the child
     bool ignoreFileSizeSignal = false;    // start the child with SIGXFSZ ignored
     std::string workingDirectory;         // empty: the test's own
+    std::optional<uid_t> user;            // run as this user, with its number as group too
 };
 
 struct ChildResult {

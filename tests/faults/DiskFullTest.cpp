@@ -72,12 +72,17 @@ TEST_F(DiskFull, FullFilesystemLeavesTheExistingPatchIntact) {
     const std::string out = small + "/out.smp";
     const std::string oldPatch(100 * 1024, 'o');
     WriteFile(out, oldPatch);
-
-    const ChildResult result = RunChild(CliPath(), ConvertArgs(settings_, diff_, out));
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.err, DiskFullLine(out));
-    EXPECT_EQ(ReadFile(out) == oldPatch, true) << "the old patch changed";
-    EXPECT_EQ(ListDirectory(small), std::vector<std::string>{"out.smp"});
+    // Replaced through a temporary, then (with a second name) written in place over its copy.
+    for (const bool linked : {false, true}) {
+        if (linked) {
+            ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);
+        }
+        const ChildResult result = RunChild(CliPath(), ConvertArgs(settings_, diff_, out));
+        EXPECT_EQ(result.exitCode, 3);
+        EXPECT_EQ(result.err, DiskFullLine(out));
+        EXPECT_EQ(ReadFile(out) == oldPatch, true) << "the old patch changed, linked " << linked;
+    }
+    EXPECT_EQ(ListDirectory(small), (std::vector<std::string>{"out.smp", "second.smp"}));
     ::umount2(small.c_str(), MNT_DETACH);
 }
 

@@ -34,7 +34,7 @@ std::int64_t Draw(std::mt19937_64& random, std::uint64_t below) {
 // ones (O_TMPFILE) only among its open descriptors.
 bool TemporaryPresent(const std::string& dir, pid_t pid) {
     for (const std::string& name : ListDirectory(dir)) {
-        if (name.rfind(".out.smp.", 0) == 0) {
+        if (name.rfind(".out.smp.", 0) == 0 || name == "out.smp.quorrel-backup") {
             return true;
         }
     }
@@ -56,7 +56,12 @@ bool TemporaryPresent(const std::string& dir, pid_t pid) {
     return false;
 }
 
-TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
+// A patch with a second name is written in place after its old contents are copied aside: a kill
+// there may leave the target mixed, but then the copy is there, whole.
+class KillDuringReplace : public ::testing::TestWithParam<bool> {};
+
+TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
+    const bool linked = GetParam();
     const TempDir dir;
     const std::string settings = dir.File("Quorrel.ini");
     const std::string out = dir.File("out.smp");
@@ -82,6 +87,11 @@ TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     int killedWhileWriting = 0;
     int oldKept = 0;
     int newWritten = 0;
+    int copiesLeft = 0;
+    const std::string backup = out + ".quorrel-backup";
+    if (linked) {
+        ASSERT_EQ(::link(out.c_str(), dir.File("second.smp").c_str()), 0);
+    }
     for (int round = 0; round < rounds; ++round) {
         WriteFile(out, oldPatch);
         Child child(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
@@ -105,13 +115,21 @@ TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
         }
 
         const std::string now = ReadFile(out);
-        ASSERT_TRUE(now == oldPatch || now == newPatch)
+        const bool copied = FileExists(backup);
+        if (copied) {
+            ASSERT_EQ(Digest(ReadFile(backup)), Digest(oldPatch)) << "round " << round;
+            ::unlink(backup.c_str());
+            ++copiesLeft;
+        }
+        ASSERT_TRUE(now == oldPatch || now == newPatch || copied)
             << "round " << round << ": the patch holds " << now.size()
-            << " bytes that are neither the old nor the new patch";
+            << " bytes that are neither the old nor the new patch, and no copy was kept";
         (now == oldPatch ? oldKept : newWritten) += 1;
     }
-    std::printf("%d kills, %d during the write; old patch kept %d times, new one whole %d times\n",
-                rounds, killedWhileWriting, oldKept, newWritten);
+    std::printf(
+        "%d kills, %d during the write; old patch kept %d times, new one whole %d times, "
+        "%d copies of the old one left\n",
+        rounds, killedWhileWriting, oldKept, newWritten, copiesLeft);
     EXPECT_GT(killedWhileWriting, 0) << "no kill landed while the patch was being written";
 
     // Temporary files a kill left behind must not trip a later save.
@@ -127,6 +145,9 @@ TEST(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     // The temporary has a name only between its sync and the rename, an instant no kill hits.
     EXPECT_LE(leftovers, 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Roads, KillDuringReplace, ::testing::Values(false, true),
+                         [](const auto& road) { return road.param ? "InPlace" : "Rename"; });
 
 }  // namespace
 }  // namespace quorrel::test
