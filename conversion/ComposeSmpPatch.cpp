@@ -1,9 +1,9 @@
 #include "ComposeSmpPatch.h"
 
-#include <array>
 #include <cstring>
 
 #include "DiffFormat.h"
+#include "HexEncoder.h"
 #include "MakePatchId.h"
 #include "Messages.h"
 
@@ -17,25 +17,6 @@ constexpr std::string_view kFromOpen = "\" from=\"";
 constexpr std::string_view kToOpen = "\" to=\"";
 constexpr std::string_view kNordClose = "\" />\r\n";
 constexpr std::string_view kTail = "  </changes>\r\n </patchdata>\r\n</patch>";
-
-// Two lower-case digits per byte value, so each byte costs one two-byte copy.
-constexpr std::array<char, 512> MakeHexPairs() {
-    constexpr char digits[] = "0123456789abcdef";
-    std::array<char, 512> pairs{};
-    for (unsigned v = 0; v < 256; ++v) {
-        pairs[2 * v] = digits[v >> 4];
-        pairs[2 * v + 1] = digits[v & 0xFu];
-    }
-    return pairs;
-}
-constexpr std::array<char, 512> kHexPairs = MakeHexPairs();
-
-char* PutHex(char* out, const std::uint8_t* bytes, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        std::memcpy(out + 2 * i, &kHexPairs[2u * bytes[i]], 2);
-    }
-    return out + 2 * n;
-}
 
 std::size_t OffsetDigits(std::uint32_t offset) {
     std::size_t digits = 1;
