@@ -32,10 +32,12 @@ bool Overlap(const SmpChanges& changes) {
     return false;
 }
 
-// Whether making the changes would leave every byte as it is.
+// Whether making the changes would leave every byte as it is, so the image cannot tell
+// whether they were made.
 bool ChangesNothing(const SmpChanges& changes) {
-    return std::all_of(changes.begin(), changes.end(),
-                       [](const SmpChange& change) { return change.from == change.to; });
+    return std::all_of(changes.begin(), changes.end(), [](const SmpChange& change) {
+        return change.to.empty() || change.from == change.to;
+    });
 }
 
 void Note(PatchFit& fit, Misfit misfit) {

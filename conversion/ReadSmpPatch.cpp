@@ -102,6 +102,19 @@ class Reader {
         return true;
     }
 
+    // A <patchdata start tag anywhere before `end`: its firmware value may hold the same text.
+    bool HasPatchdataBefore(std::size_t end) const {
+        constexpr std::string_view kTag = "<patchdata";
+        for (std::size_t at = text_.substr(0, end).rfind(kTag); at != std::string_view::npos;
+             at = at == 0 ? std::string_view::npos : text_.substr(0, at).rfind(kTag)) {
+            const char next = text_[at + kTag.size()];  // at most text_[end], before <changes>
+            if (IsSpace(next) || next == '>') {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // The changes are anchored at the end: header fields come before them and may hold
     // "<changes>" themselves, but nothing a field holds can follow the real one.
     bool FindChanges() {
@@ -129,9 +142,7 @@ class Reader {
         while (before > 0 && IsSpace(text_[before - 1])) {
             --before;
         }
-        const std::size_t patchdata = text_.substr(0, before).rfind("<patchdata");
-        if (before == 0 || text_[before - 1] != '>' || patchdata == std::string_view::npos ||
-            !(IsSpace(text_[patchdata + 10]) || text_[patchdata + 10] == '>')) {
+        if (before == 0 || text_[before - 1] != '>' || !HasPatchdataBefore(before)) {
             Fail(msg::kSmpNoPatchdata, open);
             return false;
         }
