@@ -87,49 +87,36 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     const SmpChange wrongFrom{2, "xx", "AB", 7};
     const SmpChange outside{7, "h", "HI", 8};
     const SmpChange overlapping{3, "de", "DE", 9};
+    constexpr auto A = PatchDirection::Apply;
+    constexpr auto V = PatchDirection::Revert;
     const struct {
+        bool overlaps;
         SmpChanges changes;
         std::string image;
         PatchDirection direction;
         FitVerdict verdict;
         std::string result;
         std::vector<R> reasons;
-        bool overlaps = false;
     } cases[] = {
-        {{ab}, "abcdefgh", PatchDirection::Apply, FitVerdict::Fits, "abABefgh", {}},
-        {{ab}, "abABefgh", PatchDirection::Apply, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {{abNoFrom}, "abABefgh", PatchDirection::Apply, FitVerdict::AlreadyDone, "", {}},
-        {{abNoFrom}, "abcdefgh", PatchDirection::Apply, FitVerdict::Fits, "abABefgh", {}},
-        {{wrongFrom, outside},
+        {false, {ab}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
+        {false, {ab}, "abABefgh", A, FitVerdict::AlreadyDone, "", {R::Differs}},
+        {false, {abNoFrom}, "abABefgh", A, FitVerdict::AlreadyDone, "", {}},
+        {false, {abNoFrom}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
+        {false,
+         {wrongFrom, outside},
          "abcdefgh",
-         PatchDirection::Apply,
+         A,
          FitVerdict::DoesNotFit,
          "",
          {R::Differs, R::Outside}},
-        {{ab, overlapping},
-         "abcdefgh",
-         PatchDirection::Apply,
-         FitVerdict::Fits,
-         "abADEfgh",
-         {},
-         true},
-        {{ab, overlapping},
-         "abADEfgh",
-         PatchDirection::Revert,
-         FitVerdict::Fits,
-         "abcdefgh",
-         {},
-         true},
-        {{ab}, "abcdefgh", PatchDirection::Revert, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {{abNoFrom, ab},
-         "abABefgh",
-         PatchDirection::Revert,
-         FitVerdict::DoesNotFit,
-         "",
-         {R::NoFrom}},
-        {{ab, ab, ab, ab, ab, ab, ab},
+        {true, {ab, overlapping}, "abcdefgh", A, FitVerdict::Fits, "abADEfgh", {}},
+        {true, {ab, overlapping}, "abADEfgh", V, FitVerdict::Fits, "abcdefgh", {}},
+        {false, {ab}, "abcdefgh", V, FitVerdict::AlreadyDone, "", {R::Differs}},
+        {true, {abNoFrom, ab}, "abABefgh", V, FitVerdict::DoesNotFit, "", {R::NoFrom}},
+        {true,
+         {ab, ab, ab, ab, ab, ab, ab},
          "abxyefgh",
-         PatchDirection::Apply,
+         A,
          FitVerdict::DoesNotFit,
          "",
          {R::Differs, R::Differs, R::Differs, R::Differs, R::Differs}},
