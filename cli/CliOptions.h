@@ -7,6 +7,10 @@
 
 namespace quorrel {
 
+// The patch modes: a patch is checked against, applied to or reverted on an image instead of
+// DIFF files being converted.
+enum class PatchMode { None, Check, Apply, Revert };
+
 // What one run of the command-line front end was asked to do. Paths are the file system's
 // bytes as given; field texts are already Windows-1251.
 struct CliOptions {
@@ -21,6 +25,8 @@ struct CliOptions {
     std::optional<std::string> id;        // upper case, checked
     std::optional<std::string> settings;  // nothing: Quorrel.ini beside the executable
     bool quiet = false;
+    PatchMode patchMode = PatchMode::None;
+    std::string patch;  // the SMP file of a patch mode; "-" is standard input
 };
 
 }  // namespace quorrel

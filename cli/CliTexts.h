@@ -26,12 +26,42 @@ inline constexpr Cp1251Literal kBadId =
 inline constexpr Cp1251Literal kOutputIsInput =
     "файл не перезаписан: это входной файл или патч другого DIFF-файла";
 
+inline constexpr Cp1251Literal kOnePatchMode =
+    "допустим только один из параметров --check, --apply и --revert";
+inline constexpr Cp1251Literal kNoDiffInPatchMode =
+    "DIFF-файлы не используются с --check, --apply и --revert";
+inline constexpr Cp1251Literal kNotInPatchMode = "параметр не используется в этом режиме";
+inline constexpr Cp1251Literal kPatchModeNeedsImage = "укажите образ прошивки: -i BIN";
+inline constexpr Cp1251Literal kPatchModeNeedsOutput = "укажите выходной файл: -o ФАЙЛ";
+inline constexpr Cp1251Literal kOutputIsPatch = "файл не перезаписан: это файл патча";
+
+// The verdicts of the patch modes, said of the patch file.
+inline constexpr Cp1251Literal kPatchFits = "патч подходит к образу: все изменения применимы";
+inline constexpr Cp1251Literal kPatchApplied = "патч уже применён к образу";
+inline constexpr Cp1251Literal kPatchReverted = "патч уже отменён в образе";
+inline constexpr Cp1251Literal kPatchDoesNotFit = "патч не подходит к образу:";
+inline constexpr Cp1251Literal kPatchCannotRevert = "патч нельзя отменить в образе:";
+// One line per change that does not fit: its line, offset and what is wrong.
+inline constexpr Cp1251Literal kMisfitLine = "  строка %s, смещение 0x%s: ";
+inline constexpr Cp1251Literal kMisfitDiffers = "ожидаются байты %s, в образе %s";
+inline constexpr Cp1251Literal kMisfitOutside = "изменение выходит за конец образа";
+inline constexpr Cp1251Literal kMisfitNoFrom = "нет старых байтов (from)";
+inline constexpr Cp1251Literal kMoreMisfits = "  и ещё неподходящих изменений: %s";
+inline constexpr Cp1251Literal kOverlaps =
+    "изменения патча перекрываются; они вносятся в порядке следования";
+inline constexpr Cp1251Literal kNoFromChecked =
+    "у некоторых изменений нет старых байтов (from): они проверены только на попадание в образ";
+
 inline constexpr Cp1251Literal kUsage = "Использование: quorrel-cli [параметры] DIFF...";
 inline constexpr Cp1251Literal kSeeHelp = "Подробнее: quorrel-cli --help";
 
 inline constexpr Cp1251Literal kHelp =
     "Использование: quorrel-cli [параметры] DIFF...\n"
-    "Преобразует каждый DIFF-файл в SMP-патч.\n"
+    "               quorrel-cli --check SMP -i BIN\n"
+    "               quorrel-cli --apply SMP -i BIN -o ФАЙЛ\n"
+    "               quorrel-cli --revert SMP -i BIN -o ФАЙЛ\n"
+    "Преобразует каждый DIFF-файл в SMP-патч, или проверяет, применяет либо отменяет\n"
+    "SMP-патч на образе прошивки.\n"
     "\n"
     "Параметры:\n"
     "  -i, --image BIN          образ прошивки, из которого берутся старые байты\n"
@@ -49,6 +79,13 @@ inline constexpr Cp1251Literal kHelp =
     "  -h, --help               показать эту справку\n"
     "      --version            показать версию\n"
     "\n"
+    "Режимы патча (вместо DIFF-файлов; -i обязателен):\n"
+    "      --check SMP          подходит ли патч к образу: старые байты (from) на месте\n"
+    "      --apply SMP          записать в -o образ с новыми байтами (to) всех изменений\n"
+    "      --revert SMP         записать в -o образ со старыми байтами; нужны from\n"
+    "                           у всех изменений и новые байты в образе\n"
+    "-o может совпадать с образом (замена целиком или никак); «-» - стандартный вывод.\n"
+    "\n"
     "DIFF-файл или образ «-» читается со стандартного ввода; патч DIFF-файла «-»\n"
     "без параметра -o выводится на стандартный вывод.\n"
     "\n"
@@ -57,6 +94,9 @@ inline constexpr Cp1251Literal kHelp =
     "  1  DIFF-файл или образ не прочитан или отвергнут, ошибка составления патча\n"
     "  2  ошибка в командной строке или недопустимое значение поля\n"
     "  3  патч не удалось записать\n"
-    "При нескольких DIFF-файлах обрабатывается каждый, а код - наибольший из них.\n";
+    "При нескольких DIFF-файлах обрабатывается каждый, а код - наибольший из них.\n"
+    "В режимах патча: 0 - патч подходит (и образ записан), 1 - патч не прочитан,\n"
+    "не подходит или уже применён (уже отменён), 2 - ошибка в командной строке,\n"
+    "3 - образ не удалось записать.\n";
 
 }  // namespace quorrel::cli

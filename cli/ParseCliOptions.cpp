@@ -28,6 +28,9 @@ enum class OptionId {
     Quiet,
     Help,
     Version,
+    Check,
+    Apply,
+    Revert,
 };
 
 struct OptionInfo {
@@ -37,7 +40,7 @@ struct OptionInfo {
     OptionId id;
 };
 
-constexpr std::array<OptionInfo, 12> kOptions = {{
+constexpr std::array<OptionInfo, 15> kOptions = {{
     {'i', "image", true, OptionId::Image},
     {'o', "output", true, OptionId::Output},
     {'t', "title", true, OptionId::Title},
@@ -50,6 +53,9 @@ constexpr std::array<OptionInfo, 12> kOptions = {{
     {'q', "quiet", false, OptionId::Quiet},
     {'h', "help", false, OptionId::Help},
     {0, "version", false, OptionId::Version},
+    {0, "check", true, OptionId::Check},
+    {0, "apply", true, OptionId::Apply},
+    {0, "revert", true, OptionId::Revert},
 }};
 
 const OptionInfo* FindLong(std::string_view name) {
@@ -203,9 +209,38 @@ class Parser {
         return std::string(value);
     }
 
+    void SetPatchMode(PatchMode mode, std::string_view shown, std::string_view value) {
+        if (result_.options.patchMode != PatchMode::None) {
+            Refuse(shown, cli::kOnePatchMode, true);
+            return;
+        }
+        if (auto path = PathValue(shown, value)) {
+            result_.options.patchMode = mode;
+            result_.options.patch = std::move(*path);
+            modeShown_ = shown;
+        }
+    }
+
     void Apply(const OptionInfo& option, std::string_view shown, std::string_view value) {
         CliOptions& options = result_.options;
+        // Settings stay allowed everywhere: scripts may pass them to every run.
+        const bool conversionOnly = option.id == OptionId::Title || option.id == OptionId::Group ||
+                                    option.id == OptionId::Revision ||
+                                    option.id == OptionId::Description ||
+                                    option.id == OptionId::Firmware || option.id == OptionId::Id;
+        if (conversionOnly && conversionShown_.empty()) {
+            conversionShown_ = shown;
+        }
         switch (option.id) {
+            case OptionId::Check:
+                SetPatchMode(PatchMode::Check, shown, value);
+                break;
+            case OptionId::Apply:
+                SetPatchMode(PatchMode::Apply, shown, value);
+                break;
+            case OptionId::Revert:
+                SetPatchMode(PatchMode::Revert, shown, value);
+                break;
             case OptionId::Image:
                 options.image = PathValue(shown, value);
                 break;
@@ -260,8 +295,31 @@ class Parser {
         }
     }
 
+    void CheckPatchOperands() {
+        const CliOptions& options = result_.options;
+        if (!options.diffs.empty()) {
+            Refuse(options.diffs.front(), cli::kNoDiffInPatchMode, true);
+        } else if (!conversionShown_.empty()) {
+            Refuse(conversionShown_, cli::kNotInPatchMode, true);
+        } else if (!options.image) {
+            Refuse(modeShown_, cli::kPatchModeNeedsImage, true);
+        } else if (options.patchMode == PatchMode::Check && options.output) {
+            Refuse(outputShown_, cli::kNotInPatchMode, true);
+        } else if (options.patchMode != PatchMode::Check && !options.output) {
+            Refuse(modeShown_, cli::kPatchModeNeedsOutput, true);
+        } else if (options.patch == "-" && options.image == "-") {
+            Refuse("-", cli::kStdinTwice, true);
+        } else {
+            result_.action = ParsedCommandLine::Action::Patch;
+        }
+    }
+
     void CheckOperands() {
         const CliOptions& options = result_.options;
+        if (options.patchMode != PatchMode::None) {
+            CheckPatchOperands();
+            return;
+        }
         if (options.diffs.empty()) {
             Refuse({}, cli::kNoDiff, true);
             return;
@@ -286,6 +344,8 @@ class Parser {
     std::span<const std::string> args_;
     std::size_t index_ = 0;
     std::string outputShown_;
+    std::string modeShown_;
+    std::string conversionShown_;  // the first option that only a conversion takes
     ParsedCommandLine result_;
 };
 

@@ -8,9 +8,9 @@
 namespace quorrel {
 
 struct ParsedCommandLine {
-    enum class Action { Convert, Help, Version, Refuse };
+    enum class Action { Convert, Patch, Help, Version, Refuse };
     Action action = Action::Convert;
-    CliOptions options;  // complete only for Convert
+    CliOptions options;  // complete only for Convert and Patch
     // For Refuse: the option or argument at fault as typed, and why (Windows-1251).
     std::string subject;
     std::string reason;

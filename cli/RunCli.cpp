@@ -8,6 +8,7 @@
 #include "ParseCliOptions.h"
 #include "ReadInput.h"
 #include "Reporter.h"
+#include "RunPatchMode.h"
 #include "SettingsFile.h"
 #include "WriteStream.h"
 
@@ -83,6 +84,8 @@ ExitStatus RunCli(std::span<const std::string> args) {
                                  reporter);
         case ParsedCommandLine::Action::Refuse:
             return Refuse(parsed, reporter);
+        case ParsedCommandLine::Action::Patch:
+            return RunPatchMode(parsed.options, reporter);
         case ParsedCommandLine::Action::Convert:
             break;
     }

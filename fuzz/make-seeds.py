@@ -92,9 +92,44 @@ def cp1251_seeds():
     }
 
 
+def smp_seeds():
+    head = ('<?xml version="1.0" encoding="Windows-1251"?>\r\n<patch version="0.3">\r\n'
+            ' <info title="T<nord" id="0A1B2C3D" group="" version="1">\r\n'
+            '  <description short="&quot;"/>\r\n'
+            '  <author nickname="n" fullname="" email="" www="" icq=""/>\r\n </info>\r\n'
+            ' <patchdata firmware="FW1">\r\n  <changes>\r\n').encode("cp1251")
+    tail = b"  </changes>\r\n </patchdata>\r\n</patch>"
+
+    def doc(*lines):
+        return head + b"".join(b"   " + line + b"\r\n" for line in lines) + tail
+
+    return {
+        "quorrel": doc(b'<nord offset="0x000010" from="1011" to="0102" />',
+                       b'<nord offset="0x000020" to="aa" />'),
+        "empty": doc(),
+        "variations": b"<patch><patchdata firmware='x'>\n<changes >\n\t<nord to = \"0A\" "
+        b"from='0b'\toffset=\"0X0000000F\"/>\n</changes\n></patchdata ></patch>\n",
+        "hostile-title": b'<patch><info title="<changes><nord offset="0x1" to="00"/>'
+        b'</changes></patchdata></patch>"/><patchdata firmware="<patchdata"><changes>'
+        b'<nord offset="0x3" from="0102" to="0304"/></changes></patchdata></patch>',
+        "overlap": doc(b'<nord offset="0x2" from="3c3f" to="0000" />',
+                       b'<nord offset="0x3" from="3f78" to="1111" />'),
+        "odd-digits": doc(b'<nord offset="0x1" to="123" />'),
+        "not-hex": doc(b'<nord offset="0x1" to="0g" />'),
+        "lengths": doc(b'<nord offset="0x1" from="00" to="0000" />'),
+        "offset-33-bits": doc(b'<nord offset="0x100000000" to="00" />'),
+        "past-4gib": doc(b'<nord offset="0xffffffff" to="0000" />'),
+        "at-4gib": doc(b'<nord offset="0xffffffff" to="00" />'),
+        "unknown-attribute": doc(b'<nord offset="0x1" to="00" size="1" />'),
+        "truncated": doc(b'<nord offset="0x1" to="00" />')[:-3],
+        "no-patchdata": b"<patch><changes><nord offset='0x1' to='00'/></changes></patchdata></patch>",
+    }
+
+
 def main():
     for target, seeds in (("diff_road", diff_seeds()), ("ini_text", ini_seeds()),
-                          ("version", version_seeds()), ("cp1251", cp1251_seeds())):
+                          ("version", version_seeds()), ("cp1251", cp1251_seeds()),
+                          ("smp_reader", smp_seeds())):
         folder = HERE / "corpus" / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

@@ -9,7 +9,7 @@ seconds=${FUZZ_SECONDS:-60}
 # A fixed seed makes a run repeatable: a longer run from a fresh build-fuzz/corpus that found
 # nothing vouches for every shorter one. FUZZ_SEED=0 lets libFuzzer pick.
 seed=${FUZZ_SEED:-20261207}
-targets=(diff_road ini_text version cp1251)
+targets=(diff_road ini_text version cp1251 smp_reader)
 
 echo "== fuzz targets (clang, ASan + UBSan), ${seconds}s each"
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,0 +1,99 @@
+// The SMP reader on any text: it refuses with a message or returns changes that, written back as
+// Quorrel writes them (under a header that mimics the change list), read again the same. What it
+// accepts is then held against an image made from the input, and a patch that applies without
+// overlaps reverts to that image.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FuzzRequire.h"
+#include "PatchFit.h"
+#include "ReadSmpPatch.h"
+
+namespace {
+
+using quorrel::SmpChange;
+using quorrel::SmpChanges;
+
+constexpr std::string_view kHostile = "\"<changes><nord offset='0x1' to='00'/></changes>";
+
+std::string Hex(std::string_view bytes) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes) {
+        out += kDigits[static_cast<unsigned char>(c) >> 4];
+        out += kDigits[static_cast<unsigned char>(c) & 0xFu];
+    }
+    return out;
+}
+
+std::string Offset(std::uint32_t offset) {
+    std::string digits;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        digits += "0123456789abcdef"[(offset >> shift) & 0xFu];
+    }
+    const std::size_t lead = digits.find_first_not_of('0');
+    return digits.substr(lead == std::string::npos ? 2 : std::min(lead, std::size_t{2}));
+}
+
+std::string WriteBack(const SmpChanges& changes) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\r\n<patch version=\"0.3\">\r\n";
+    text += " <info title=\"" + std::string(kHostile) +
+            "\" id=\"01020304\" group=\"\" version=\"1\">\r\n";
+    text += "  <description short=\"\"/>\r\n";
+    text += "  <author nickname=\"\" fullname=\"\" email=\"\" www=\"\" icq=\"\"/>\r\n </info>\r\n";
+    text += " <patchdata firmware=\"" + std::string(kHostile) + "\">\r\n  <changes>\r\n";
+    for (const SmpChange& change : changes) {
+        text += "   <nord offset=\"0x" + Offset(change.offset) + "\"";
+        if (change.from) {
+            text += " from=\"" + Hex(*change.from) + "\"";
+        }
+        text += " to=\"" + Hex(change.to) + "\" />\r\n";
+    }
+    return text + "  </changes>\r\n </patchdata>\r\n</patch>";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const quorrel::SmpReadResult read = quorrel::ReadSmpPatch(input);
+    if (!read.error.empty()) {
+        QUORREL_REQUIRE(read.changes.empty());
+        return 0;
+    }
+    std::size_t bytes = 0;
+    for (const SmpChange& change : read.changes) {
+        QUORREL_REQUIRE(!change.from || change.from->size() == change.to.size());
+        QUORREL_REQUIRE(change.offset + static_cast<std::uint64_t>(change.to.size()) <=
+                        0x100000000u);
+        QUORREL_REQUIRE(change.line >= 1);
+        bytes += change.to.size() + (change.from ? change.from->size() : 0);
+    }
+    QUORREL_REQUIRE(bytes <= size);  // two digits a byte at least
+
+    const quorrel::SmpReadResult again = quorrel::ReadSmpPatch(WriteBack(read.changes));
+    QUORREL_REQUIRE(again.error.empty() && again.changes.size() == read.changes.size());
+    for (std::size_t i = 0; i < read.changes.size(); ++i) {
+        SmpChange expected = read.changes[i];
+        expected.line = static_cast<std::uint32_t>(9 + i);
+        QUORREL_REQUIRE(again.changes[i] == expected);
+    }
+
+    const quorrel::PatchFit applied =
+        quorrel::FitPatch(read.changes, input, quorrel::PatchDirection::Apply);
+    QUORREL_REQUIRE(applied.misfits.size() <= quorrel::kShownMisfits &&
+                    applied.misfits.size() <= applied.misfitCount);
+    if (applied.verdict != quorrel::FitVerdict::Fits) {
+        QUORREL_REQUIRE(applied.image.empty());
+        return 0;
+    }
+    QUORREL_REQUIRE(applied.image.size() == size && applied.misfitCount == 0);
+    if (!applied.overlaps && !applied.someWithoutFrom) {
+        const quorrel::PatchFit reverted =
+            quorrel::FitPatch(read.changes, applied.image, quorrel::PatchDirection::Revert);
+        QUORREL_REQUIRE(reverted.verdict == quorrel::FitVerdict::Fits && reverted.image == input);
+    }
+    return 0;
+}

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "Cp1251.h"
+#include "ReadSmpPatch.h"
+
+namespace quorrel {
+namespace {
+
+// Change elements start on line 4.
+std::string Doc(const std::string& changes, const std::string& firmware = "FW1") {
+    return "<patch version=\"0.3\">\r\n <patchdata firmware=\"" + firmware +
+           "\">\r\n  <changes>\r\n" + changes + "  </changes>\r\n </patchdata>\r\n</patch>";
+}
+
+const std::string kTwo =
+    "   <nord offset=\"0x000010\" from=\"1011\" to=\"0102\" />\r\n"
+    "   <nord offset=\"0x000abc\" to=\"ff\" />\r\n";
+
+std::string Dump(const SmpChanges& changes) {
+    std::string out;
+    for (const SmpChange& c : changes) {
+        out += std::to_string(c.offset) + (c.from ? ":" + *c.from : "") + ">" + c.to + "@" +
+               std::to_string(c.line) + " ";
+    }
+    return out;
+}
+
+TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
+    const std::string expected = "16:\x10\x11>\x01\x02@4 2748>\xff@5 ";
+    const std::string hostile =
+        "x\" <nord offset=\"0x1\" to=\"00\"/> <changes> </changes></patchdata></patch> <patchdata";
+    const std::string cases[] = {
+        Doc(kTwo),
+        // LF line ends, tabs, space around '=' and before '/>', attributes in any order.
+        "<patch>\n<patchdata firmware='x'>\n<changes >\n\t<nord to = \"0102\"\tfrom='1011' "
+        "offset=\"0x10\"/>\n<nord\n  to=\"FF\"\n  offset=\"0X00000000ABC\"/>\n</changes\n>"
+        "</patchdata ></patch>\r\n \t",
+        // Header fields hold anything, the element names included.
+        "<patch> <info title=\"" + hostile + "\">\r\n <patchdata firmware=\"" + hostile +
+            "\">\r\n<changes>\r\n<nord offset=\"0x10\" from=\"1011\" to=\"0102\"/>\r\n"
+            "<nord offset='0xAbC' to='fF' /></changes></patchdata></patch>",
+    };
+    for (const std::string& text : cases) {
+        const SmpReadResult read = ReadSmpPatch(text);
+        EXPECT_EQ("", cp1251::ToUtf8(read.error)) << text;
+        EXPECT_EQ(expected, Dump(read.changes)) << text;
+    }
+}
+
+TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
+    const struct {
+        std::string text;
+        std::string error;  // empty: accepted
+    } cases[] = {
+        {"",
+         "это не SMP-патч: нет списка изменений <changes>, за которым следуют </changes>, "
+         "</patchdata> и </patch>"},
+        {Doc(kTwo).substr(0, Doc(kTwo).size() - 1),
+         "это не SMP-патч: нет списка изменений "
+         "<changes>, за которым следуют </changes>, "
+         "</patchdata> и </patch>"},
+        {"<patch>\n<changes>\n</changes></patchdata></patch>",
+         "строка 2: перед <changes> нет элемента <patchdata>"},
+        {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
+         "строка 6: нечётное число шестнадцатеричных цифр"},
+        {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"),
+         "строка 6: недопустимый символ в шестнадцатеричных байтах"},
+        {Doc("<nord offset=\"0x1\" from=\"00\"\n to=\"0000\"/>"),
+         "строка 4: from и to разной длины"},
+        {Doc("<nord offset=\"0x100000000\" to=\"\"/>"), "строка 4: смещение больше 32 бит"},
+        {Doc("<nord offset=\"0x00000000ffffffff\" to=\"00\"/>"), ""},
+        {Doc("<nord offset=\"0xffffffff\" to=\"0000\"/>"),
+         "строка 4: изменение выходит за границу 4 ГиБ"},
+        {Doc("<nord offset=\"16\" to=\"00\"/>"),
+         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234"},
+        {Doc("<nord offset=\"0x\" to=\"00\"/>"),
+         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234"},
+        {Doc("<nord offset=\"0x1\" to=\"00\" size=\"1\"/>"),
+         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз"},
+        {Doc("<nord offset=\"0x1\" to=\"00\" to=\"00\"/>"),
+         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз"},
+        {Doc("\n<nord offset=\"0x1\" from=\"00\"/>"),
+         "строка 5: у <nord> нет атрибута offset или to"},
+        {Doc("<nord offset=\"0x1\"to=\"00\"/>"),
+         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
+        {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"),
+         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
+        {Doc("<nord offset=\"0x1\" to=\"00/>"),
+         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
+        {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
+        {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
+         "строка 4: ожидается элемент <nord .../> или </changes>"},
+    };
+    for (const auto& c : cases) {
+        const SmpReadResult read = ReadSmpPatch(c.text);
+        EXPECT_EQ(c.error, cp1251::ToUtf8(read.error)) << c.text;
+        EXPECT_EQ(c.error.empty(), read.changes.size() == 1) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace quorrel
