@@ -6,6 +6,7 @@ namespace quorrel {
 inline constexpr int kFileErrorUnknown = 1;
 inline constexpr int kFileErrorAccessDenied = 5;
 inline constexpr int kFileErrorSharing = 11;
+inline constexpr int kFileErrorLock = 12;
 inline constexpr int kFileErrorDiskFull = 13;
 
 // The cause for an operating-system error number; 0 stands for a write that stored fewer bytes

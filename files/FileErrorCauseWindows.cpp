@@ -13,11 +13,11 @@ int FileErrorCauseFromWindowsError(std::uint32_t error) {
         case ERROR_HANDLE_DISK_FULL:
             return kFileErrorDiskFull;
         case ERROR_ACCESS_DENIED:
-            return 5;
+            return kFileErrorAccessDenied;
         case ERROR_SHARING_VIOLATION:
-            return 11;
+            return kFileErrorSharing;
         case ERROR_LOCK_VIOLATION:
-            return 12;
+            return kFileErrorLock;
         case ERROR_FILE_NOT_FOUND:
             return 2;
         case ERROR_PATH_NOT_FOUND:
@@ -27,7 +27,7 @@ int FileErrorCauseFromWindowsError(std::uint32_t error) {
         case ERROR_INVALID_HANDLE:
             return 6;
         default:
-            return 1;
+            return kFileErrorUnknown;
     }
 }
 

@@ -89,11 +89,7 @@ class FileSave::Impl {
         }
     }
 
-    ~Impl() {
-        if (!committed_) {
-            Abandon();
-        }
-    }
+    ~Impl() { Abandon(); }
 
     const SaveResult& result() const { return result_; }
     const WriteTarget& target() const { return target_; }
@@ -158,7 +154,7 @@ class FileSave::Impl {
             Abandon();
             return result_;
         }
-        committed_ = true;
+        done_ = true;
         temp_.Remove();
         old_.Drop();
         if (syncFolder && road_ == Road::Rename) {
@@ -226,6 +222,10 @@ class FileSave::Impl {
     }
 
     void Abandon() {
+        if (done_) {
+            return;
+        }
+        done_ = true;
         temp_.Remove();
         if (road_ == Road::InPlace && file_.valid() && touched_) {
             // Should this fail too, the named copy stays for the user.
@@ -251,7 +251,7 @@ class FileSave::Impl {
     bool flushed_ = false;
     bool touched_ = false;  // the target itself may have changed
     bool created_ = false;
-    bool committed_ = false;
+    bool done_ = false;  // committed or abandoned
 };
 
 FileSave::FileSave(const std::filesystem::path& path) : FileSave(path, Options{}) {}

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "AtomicReplace.h"
+#include "FileErrorCause.h"
+#include "FileSave.h"
 #include "FileSystemName.h"
 #include "ReadSharedFile.h"
 #include "UpdateFileUnderLock.h"
@@ -73,16 +74,18 @@ bool IsReadOnly(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-// Scanners and indexers open files for a moment without letting them be replaced.
-bool ReplaceRetrying(const std::filesystem::path& path, const std::string& bytes) {
+// Scanners and indexers open files for a moment without letting them be written.
+bool SaveRetrying(const std::filesystem::path& path, const std::string& bytes) {
     for (int attempt = 0;; ++attempt) {
-        const ReplaceResult result = ReplaceFileAtomically(path, bytes);
-        if (result.status == ReplaceResult::Status::Replaced) {
+        // Rewritten in place where no temporary can be made or other names would be cut off:
+        // a few hundred bytes, kept in memory for putting back.
+        FileSave save(path, FileSave::Options{.copyOnDisk = false});
+        save.Write(bytes);
+        const SaveResult result = save.Commit();
+        if (result.saved()) {
             return true;
         }
-        const bool busy = result.status == ReplaceResult::Status::Failed &&
-                          (result.error == static_cast<int>(ERROR_SHARING_VIOLATION) ||
-                           result.error == static_cast<int>(ERROR_LOCK_VIOLATION));
+        const bool busy = result.cause == kFileErrorSharing || result.cause == kFileErrorLock;
         if (!busy || attempt == kReplaceAttempts) {
             return false;
         }
@@ -111,7 +114,7 @@ bool UpdateFileUnderLock(const std::string& path, const FileEdit& edit) {
     if (!after || *after == before) {
         return true;
     }
-    return ReplaceRetrying(name, *after);
+    return SaveRetrying(name, *after);
 }
 
 }  // namespace quorrel

@@ -5,8 +5,8 @@
 
 #include "FileErrorCauseWindows.h"
 #include "FileErrorText.h"
+#include "FileSave.h"
 #include "ReadWholeFile.h"
-#include "SavePatchFile.h"
 #include "WindowsFiles.h"
 
 namespace quorrel {
@@ -25,7 +25,7 @@ bool IsWineReplaceLeftover(const std::wstring& name) {
                        [](wchar_t c) { return std::iswxdigit(c); });
 }
 
-class SavePatchFileWindows : public ::testing::Test {
+class FileSaveWindows : public ::testing::Test {
   protected:
     // Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" behind when the replaced file is
     // in use; that one is not ours to clean up.
@@ -38,12 +38,12 @@ class SavePatchFileWindows : public ::testing::Test {
     TempDir dir_;
 };
 
-TEST_F(SavePatchFileWindows, NewFilesKeepTheirNamesWhateverTheCodePage) {
+TEST_F(FileSaveWindows, NewFilesKeepTheirNamesWhateverTheCodePage) {
     const std::wstring names[] = {L"patch.smp", L"\x041F\x0430\x0442\x0447.smp",
                                   L"\x6F22\x5B57.smp", L"\x0416\x6F22 mixed.smp"};
     for (const std::wstring& name : names) {
         const std::wstring path = test::WideRoot(dir_) + L"\\" + name;
-        const SaveResult result = SavePatchFile(path, "patch\r\ntext");
+        const SaveResult result = SaveFile(path, "patch\r\ntext");
         EXPECT_EQ(result.outcome, SaveOutcome::Saved) << testing::PrintToString(name);
         EXPECT_EQ(ReadWholeFile(path).view(), "patch\r\ntext") << testing::PrintToString(name);
     }
@@ -54,34 +54,34 @@ TEST_F(SavePatchFileWindows, NewFilesKeepTheirNamesWhateverTheCodePage) {
     EXPECT_EQ(listed, expected);
 }
 
-TEST_F(SavePatchFileWindows, ReplacesAnExistingFileWhole) {
+TEST_F(FileSaveWindows, ReplacesAnExistingFileWhole) {
     const std::wstring path = WidePath(dir_, "old.smp");
     test::WriteWide(path, std::string(10000, 'o'));
-    EXPECT_EQ(SavePatchFile(path, "short").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved);
     EXPECT_EQ(test::ReadWide(path), "short");
     EXPECT_EQ(Entries().size(), 1u);
 }
 
-TEST_F(SavePatchFileWindows, PathsPastTheOldLimitAreSaved) {
+TEST_F(FileSaveWindows, PathsPastTheOldLimitAreSaved) {
     std::wstring path = test::WideRoot(dir_);
     while (path.size() < 300) {
         path += L"\\\x6F22\x5B57\x6F22\x5B57\x6F22\x5B57\x6F22\x5B57";
         ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
     }
     path += L"\\long.smp";
-    EXPECT_EQ(SavePatchFile(path, "new").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(SavePatchFile(path, "newer").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(SaveFile(path, "new").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(SaveFile(path, "newer").outcome, SaveOutcome::Saved);
     EXPECT_EQ(test::ReadWide(L"\\\\?\\" + path), "newer");
 }
 
-// A failed save leaves the old patch whole and no temporary file behind.
-TEST_F(SavePatchFileWindows, ARefusedReplaceKeepsTheOldPatch) {
+// A read-only or locked patch cannot be opened for writing: it stays whole, nothing is left.
+TEST_F(FileSaveWindows, ProtectedPatchesCannotBeOpened) {
     const std::wstring path = WidePath(dir_, "kept.smp");
     test::WriteWide(path, "the old patch");
 
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    SaveResult result = SavePatchFile(path, "new text");
-    EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
+    SaveResult result = SaveFile(path, "new text");
+    EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
     EXPECT_EQ(result.cause, 5);
     EXPECT_EQ(test::ReadWide(path), "the old patch");
     EXPECT_EQ(Entries().size(), 1u);
@@ -90,24 +90,38 @@ TEST_F(SavePatchFileWindows, ARefusedReplaceKeepsTheOldPatch) {
     {
         // Held by a program that lets others read it but not remove or change it.
         const FileHandle other = test::OpenElsewhere(path, GENERIC_READ, FILE_SHARE_READ);
-        result = SavePatchFile(path, "new text");
-        EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
+        result = SaveFile(path, "new text");
+        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
         EXPECT_EQ(result.cause, 11);
     }
     EXPECT_EQ(test::ReadWide(path), "the old patch");
     EXPECT_EQ(Entries().size(), 1u);
 
-    EXPECT_EQ(SavePatchFile(path, "new text").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
     EXPECT_EQ(test::ReadWide(path), "new text");
 }
 
-TEST_F(SavePatchFileWindows, PathsThatCannotBeCreated) {
+// A second name of the patch is written in place, so both names hold the new one.
+TEST_F(FileSaveWindows, LinkedPatchesKeepBothNames) {
+    const std::wstring path = WidePath(dir_, "a.smp");
+    const std::wstring other = WidePath(dir_, "b.smp");
+    test::WriteWide(path, "the old patch");
+    if (!::CreateHardLinkW(other.c_str(), path.c_str(), nullptr)) {
+        GTEST_SKIP() << "no hard links here";
+    }
+    EXPECT_EQ(SaveFile(path, "the new patch").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadWide(path), "the new patch");
+    EXPECT_EQ(test::ReadWide(other), "the new patch");
+    EXPECT_EQ(Entries().size(), 2u);
+}
+
+TEST_F(FileSaveWindows, PathsThatCannotBeCreated) {
     test::WriteWide(WidePath(dir_, "plain"), "keep");
     ASSERT_TRUE(::CreateDirectoryW(WidePath(dir_, "folder").c_str(), nullptr));
     for (const std::wstring& path :
          {WidePath(dir_, "plain\\below.smp"), WidePath(dir_, "missing\\x.smp"),
           WidePath(dir_, "folder"), std::wstring()}) {
-        EXPECT_EQ(SavePatchFile(path, "text").outcome, SaveOutcome::CannotOpen)
+        EXPECT_EQ(SaveFile(path, "text").outcome, SaveOutcome::CannotOpen)
             << testing::PrintToString(path);
     }
     EXPECT_EQ(test::ReadWide(WidePath(dir_, "plain")), "keep");
@@ -116,19 +130,19 @@ TEST_F(SavePatchFileWindows, PathsThatCannotBeCreated) {
     EXPECT_EQ(Entries().size(), 2u);
 }
 
-TEST_F(SavePatchFileWindows, DevicesAreWrittenDirectly) {
-    EXPECT_EQ(SavePatchFile(L"NUL", "text").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(SavePatchFile(L"\\\\.\\NUL", "text").outcome, SaveOutcome::Saved);
+TEST_F(FileSaveWindows, DevicesAreWrittenDirectly) {
+    EXPECT_EQ(SaveFile(L"NUL", "text").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(SaveFile(L"\\\\.\\NUL", "text").outcome, SaveOutcome::Saved);
 }
 
 // Under wine the host's file system is drive Z:, and its full device fails every write.
-TEST_F(SavePatchFileWindows, FullDeviceIsDiskFull) {
+TEST_F(FileSaveWindows, FullDeviceIsDiskFull) {
     const wchar_t* full = L"Z:\\dev\\full";
     if (!FileHandle(::CreateFileW(full, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
              .valid()) {
         GTEST_SKIP() << "no full device here";
     }
-    const SaveResult result = SavePatchFile(full, "text");
+    const SaveResult result = SaveFile(full, "text");
     EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
     EXPECT_EQ(result.cause, kFileErrorDiskFull);
 }
