@@ -7,10 +7,10 @@
 
 #include "BenchDir.h"
 #include "ComposeSmpPatch.h"
+#include "FileSave.h"
 #include "LoadedReferenceCase.h"
 #include "ReadWholeFile.h"
 #include "ReferenceCase.h"
-#include "FileSave.h"
 
 namespace quorrel::bench {
 namespace {

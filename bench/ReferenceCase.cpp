@@ -1,5 +1,6 @@
 #include "ReferenceCase.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -33,10 +34,12 @@ char* Put(char* out, const char* four) {
 
 }  // namespace
 
-ReferenceCase MakeReferenceCase(std::size_t newBytes) {
-    const std::size_t blocks = (newBytes + kBlockBytes - 1) / kBlockBytes;
+ReferenceCase MakeSpreadCase(std::size_t newBytes, std::size_t blockBytes, std::size_t imageBytes,
+                             std::uint64_t seed) {
+    const std::size_t blocks = (newBytes + blockBytes - 1) / blockBytes;
+    const std::size_t stride = blocks > 1 ? std::max(blockBytes, imageBytes / blocks) : 0;
     ReferenceCase ref;
-    ref.image.resize(newBytes);
+    ref.image.resize(imageBytes);
     FillRandom(ref.image.data(), ref.image.size(), 1);
 
     ref.diff.resize(32 + blocks * 16 + newBytes);
@@ -46,16 +49,19 @@ ReferenceCase MakeReferenceCase(std::size_t newBytes) {
     std::memcpy(out, "BENCH\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 24);
     out += 24;
     for (std::size_t b = 0; b < blocks; ++b) {
-        const std::size_t offset = b * kBlockBytes;
-        const std::size_t n = newBytes - offset < kBlockBytes ? newBytes - offset : kBlockBytes;
+        const std::size_t n = std::min(blockBytes, newBytes - b * blockBytes);
         out = Put(out, "FBLK");
         out = Put(out, "NORD");
         out = PutLe32(out, static_cast<std::uint32_t>(n + 4));
-        out = PutLe32(out, static_cast<std::uint32_t>(offset));
-        FillRandom(out, n, 1000 + b);
+        out = PutLe32(out, static_cast<std::uint32_t>(b * stride));
+        FillRandom(out, n, seed * 1000003 + 1000 + b);
         out += n;
     }
     return ref;
+}
+
+ReferenceCase MakeReferenceCase(std::size_t newBytes) {
+    return MakeSpreadCase(newBytes, kBlockBytes, newBytes, 0);
 }
 
 }  // namespace quorrel::bench

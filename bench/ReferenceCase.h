@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace quorrel::bench {
@@ -17,5 +18,10 @@ struct ReferenceCase {
 };
 
 ReferenceCase MakeReferenceCase(std::size_t newBytes);
+
+// The everyday case: `newBytes` in blocks of `blockBytes` spread evenly over an image of
+// `imageBytes`; `seed` varies the new bytes, the image stays the same.
+ReferenceCase MakeSpreadCase(std::size_t newBytes, std::size_t blockBytes, std::size_t imageBytes,
+                             std::uint64_t seed);
 
 }  // namespace quorrel::bench

@@ -1,13 +1,15 @@
 #include "ConvertDiff.h"
 
 #include "CliTexts.h"
-#include "ComposeSmpPatch.h"
 #include "DefaultOutputPath.h"
+#include "DiffBlocks.h"
 #include "FileChecks.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
+#include "MakePatchId.h"
 #include "Messages.h"
 #include "ReadInput.h"
+#include "StreamSmpPatch.h"
 #include "WriteStream.h"
 
 namespace quorrel {
@@ -45,11 +47,39 @@ PatchInfo MakeInfo(const RunContext& run, const std::string& firmware) {
     return info;
 }
 
-ExitStatus WritePatch(const std::string& output, const std::string& text, RunContext& run) {
+ExitStatus Report(const SaveResult& result, const std::string& output, const RunContext& run) {
+    switch (result.outcome) {
+        case SaveOutcome::Saved:
+            return ExitStatus::Written;
+        case SaveOutcome::CannotOpen:
+            run.reporter.Error(output, msg::kCannotOpenOutput);
+            return ExitStatus::NotWritten;
+        case SaveOutcome::WriteFailed:
+            run.reporter.FileError(result.cause, output);
+            return ExitStatus::NotWritten;
+    }
+    return ExitStatus::NotWritten;
+}
+
+// The text goes out piece by piece as it is composed; an image that fails meanwhile leaves the
+// output file as it was.
+ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const LoadedFile& diff,
+                      RunContext& run) {
+    const std::string id = run.options.id.value_or(MakePatchId());
     if (output == "-") {
-        if (const int cause = WriteStream(1, text); cause != 0) {
+        int cause = 0;
+        const StreamOutcome outcome =
+            StreamSmpPatch(info, id, diff, run.image, [&cause](std::string_view piece) {
+                cause = WriteStream(1, piece);
+                return cause == 0;
+            });
+        if (outcome.sinkFailed) {
             run.reporter.FileError(cause, cli::kStdoutName);
             return ExitStatus::NotWritten;
+        }
+        if (!outcome.error.empty()) {
+            run.reporter.Error(run.imageShown, outcome.error);
+            return ExitStatus::InputRefused;
         }
         return ExitStatus::Written;
     }
@@ -57,19 +87,22 @@ ExitStatus WritePatch(const std::string& output, const std::string& text, RunCon
         run.reporter.Error(output, cli::kOutputIsInput);
         return ExitStatus::NotWritten;
     }
-    const SaveResult saved = SaveFile(PathFromName(output), text);
-    switch (saved.outcome) {
-        case SaveOutcome::Saved:
-            run.guard.Protect(output);
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            run.reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            run.reporter.FileError(saved.cause, output);
-            return ExitStatus::NotWritten;
+    FileSave save(PathFromName(output));
+    const StreamOutcome outcome =
+        StreamSmpPatch(info, id, diff, run.image, [&save](std::string_view piece) {
+            save.Write(piece);
+            return save.result().saved();
+        });
+    if (!outcome.error.empty()) {
+        run.reporter.Error(run.imageShown, outcome.error);
+        return ExitStatus::InputRefused;
     }
-    return ExitStatus::NotWritten;
+    const SaveResult saved = save.Commit(false);
+    if (saved.saved()) {
+        run.foldersToSync.insert(save.folder());
+        run.guard.Protect(output);
+    }
+    return Report(saved, output, run);
 }
 
 }  // namespace
@@ -90,15 +123,12 @@ ExitStatus ConvertDiff(const std::string& diffPath, RunContext& run) {
         return ExitStatus::FieldRefused;
     }
 
-    const LoadedFile* image = run.image.failed() ? nullptr : &run.image;
-    const ComposedPatch patch = run.options.id
-                                    ? ComposeSmpPatchWithId(info, *run.options.id, diff, image)
-                                    : ComposeSmpPatch(info, diff, image);
-    if (!patch.error.empty()) {
-        run.reporter.Error(shown, patch.error);
+    // A DIFF that cannot be walked to its end is refused before anything is written.
+    if (const std::string_view error = CheckDiffBlocks(diff); !error.empty()) {
+        run.reporter.Error(shown, error);
         return ExitStatus::InputRefused;
     }
-    return WritePatch(OutputPathFor(diffPath, run.options), patch.text, run);
+    return WritePatch(OutputPathFor(diffPath, run.options), info, diff, run);
 }
 
 }  // namespace quorrel

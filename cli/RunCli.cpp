@@ -1,9 +1,15 @@
 #include "RunCli.h"
 
+#include <optional>
+
 #include "CliTexts.h"
 #include "ConvertDiff.h"
 #include "Cp1251.h"
 #include "FileChecks.h"
+#include "FileSave.h"
+#include "FileSystemName.h"
+#include "FirmwareFile.h"
+#include "InputFile.h"
 #include "Messages.h"
 #include "ParseCliOptions.h"
 #include "ReadInput.h"
@@ -35,27 +41,60 @@ ExitStatus Refuse(const ParsedCommandLine& parsed, const Reporter& reporter) {
     return ExitStatus::FieldRefused;
 }
 
+// The image is read whole only from standard input; a file is read only where the blocks lie.
+struct OpenedImage {
+    LoadedFile whole;
+    std::optional<LoadedFirmware> loaded;
+    std::optional<FirmwareFile> file;
+
+    FirmwareBytes* bytes() {
+        if (loaded) {
+            return &*loaded;
+        }
+        return file ? &*file : nullptr;
+    }
+    std::uint32_t size() {
+        FirmwareBytes* b = bytes();
+        return b != nullptr ? b->size() : LoadedFile::kFailedRead;
+    }
+};
+
+void OpenImage(const std::string& path, OpenedImage& image) {
+    if (path == "-") {
+        image.whole = ReadInput(path);
+        if (!image.whole.failed()) {
+            image.loaded.emplace(image.whole);
+        }
+        return;
+    }
+    InputFile file(PathFromName(path));
+    if (file.open() && file.size() < LoadedFile::kFailedRead) {
+        image.file.emplace(std::move(file));
+    }
+}
+
 ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
     const SettingsFile settingsFile =
         options.settings ? SettingsFile(*options.settings) : SettingsFile::ForExecutable();
     const AuthorSettings settings = settingsFile.LoadAuthorSettings();
 
     OutputGuard guard;
-    LoadedFile image;
+    OpenedImage image;
+    std::string imageShown;
     bool imageAccepted = false;
     if (options.image) {
         const std::string& path = *options.image;
-        const std::string shown = path == "-" ? cli::kStdinName : path;
-        image = ReadInput(path);
-        if (image.failed()) {
+        imageShown = path == "-" ? cli::kStdinName : path;
+        OpenImage(path, image);
+        if (image.bytes() == nullptr) {
             // An image asked for but not read would silently make every patch incomplete.
-            reporter.Error(shown, msg::kReadError);
+            reporter.Error(imageShown, msg::kReadError);
             return ExitStatus::InputRefused;
         }
-        const ImageCheck check = CheckFirmwareImage(image);
+        const ImageCheck check = CheckFirmwareImage(image.size());
         imageAccepted = check.accepted;
         if (!check.accepted) {
-            reporter.Warning(shown, check.message);
+            reporter.Warning(imageShown, check.message);
         }
         guard.Protect(path);
     }
@@ -63,10 +102,15 @@ ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
         guard.Protect(diff);
     }
 
-    RunContext run{options, settings, image, imageAccepted, reporter, guard};
+    RunContext run{options,  settings, image.bytes(), imageShown, imageAccepted,
+                   reporter, guard,    false,         {}};
     ExitStatus status = ExitStatus::Written;
     for (const std::string& diff : options.diffs) {
         status = Worse(status, ConvertDiff(diff, run));
+    }
+    // The patches are on disk already; their names become durable here, one sync a folder.
+    for (const std::filesystem::path& folder : run.foldersToSync) {
+        SyncFolder(folder);
     }
     return status;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <filesystem>
+#include <set>
+#include <string>
+
 #include "CliOptions.h"
-#include "LoadedFile.h"
+#include "FirmwareBytes.h"
 #include "OutputGuard.h"
 #include "PatchInfo.h"
 #include "Reporter.h"
@@ -9,16 +13,19 @@
 
 namespace quorrel {
 
-// What every DIFF file of one run shares: the options, the settings and image read once, and
+// What every DIFF file of one run shares: the options, the settings and image opened once, and
 // what the run has already done.
 struct RunContext {
     const CliOptions& options;
     const AuthorSettings& settings;
-    const LoadedFile& image;  // a failed read when no image was given
+    FirmwareBytes* image;    // null when no image was given
+    std::string imageShown;  // its name in messages
     bool imageAccepted = false;
     const Reporter& reporter;
     OutputGuard& guard;
     bool noImageWarned = false;
+    // Folders whose new entries are made durable once, at the end of the run.
+    std::set<std::filesystem::path> foldersToSync;
 };
 
 }  // namespace quorrel

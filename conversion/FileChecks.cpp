@@ -30,8 +30,12 @@ DiffCheck CheckDiffFile(const LoadedFile& file) {
 }
 
 ImageCheck CheckFirmwareImage(const LoadedFile& file) {
+    return CheckFirmwareImage(file.size());
+}
+
+ImageCheck CheckFirmwareImage(std::uint32_t size) {
     ImageCheck check;
-    if (file.failed() || file.size() < kMinimumImageSize) {
+    if (size == LoadedFile::kFailedRead || size < kMinimumImageSize) {
         check.message = msg::kBadImage;
         return check;
     }

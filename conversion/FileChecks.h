@@ -21,5 +21,7 @@ inline constexpr std::uint32_t kMinimumImageSize = 11'500'000;
 
 DiffCheck CheckDiffFile(const LoadedFile& file);
 ImageCheck CheckFirmwareImage(const LoadedFile& file);
+// The same for an image known by its size alone; LoadedFile::kFailedRead is a failed read.
+ImageCheck CheckFirmwareImage(std::uint32_t size);
 
 }  // namespace quorrel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "LoadedFile.h"
+
+namespace quorrel {
+
+// Where a composition takes the old bytes from: an image held whole, or a file read only where
+// the blocks lie.
+class FirmwareBytes {
+  public:
+    virtual ~FirmwareBytes() = default;
+    virtual std::uint32_t size() const = 0;
+    // The `n` bytes from `offset` (all inside size()), valid until the next call; null when they
+    // cannot be read, e.g. because the file was cut meanwhile.
+    virtual const std::uint8_t* Read(std::uint32_t offset, std::size_t n) = 0;
+};
+
+// An image read whole; it must not be a failed read.
+class LoadedFirmware final : public FirmwareBytes {
+  public:
+    explicit LoadedFirmware(const LoadedFile& file) : file_(file) {}
+    std::uint32_t size() const override { return file_.size(); }
+    const std::uint8_t* Read(std::uint32_t offset, std::size_t) override {
+        return file_.data() + offset;
+    }
+
+  private:
+    const LoadedFile& file_;
+};
+
+}  // namespace quorrel
