@@ -34,15 +34,15 @@ for ((k = 0; k < batch; k++)); do
     pairs+=("out/small-$k.smp" "copies/small-$k.smp")
 done
 
-case_reference() { rm -f out/ref.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 \
+case_reference() { rm -f out/ref.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 -q \
     -i image.bin ref.dif -o out/ref.smp; }
 floor_reference() { rm -f copies/ref.smp; "$measure" "$1" dd if=out/ref.smp of=copies/ref.smp \
     bs=8M conv=fsync status=none; }
-case_small() { rm -f out/small.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 \
+case_small() { rm -f out/small.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 -q \
     -i small.bin small-0.dif -o out/small.smp; }
 floor_small() { rm -f copies/small.smp; "$measure" "$1" dd if=out/small.smp of=copies/small.smp \
     bs=8M conv=fsync status=none; }
-case_batch() { rm -f small-*.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 \
+case_batch() { rm -f small-*.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 -q \
     -i small.bin "${diffs[@]}"; mv small-*.smp out/; }
 floor_batch() { rm -f copies/small-*.smp; "$measure" "$1" "$build/bin/quorrel-durable-copy" \
     "${pairs[@]}"; }

@@ -1,5 +1,7 @@
 #include "ConvertDiff.h"
 
+#include <algorithm>
+
 #include "CliTexts.h"
 #include "DefaultOutputPath.h"
 #include "DiffBlocks.h"
@@ -15,6 +17,8 @@
 namespace quorrel {
 
 namespace {
+
+constexpr std::size_t kPendingPatches = 64;
 
 std::string OutputPathFor(const std::string& diffPath, const CliOptions& options) {
     if (options.output) {
@@ -97,15 +101,37 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
         run.reporter.Error(run.imageShown, outcome.error);
         return ExitStatus::InputRefused;
     }
-    const SaveResult saved = save.Commit(false);
-    if (saved.saved()) {
-        run.foldersToSync.insert(save.folder());
-        run.guard.Protect(output);
+    if (!save.result().saved()) {
+        return Report(save.result(), output, run);
     }
-    return Report(saved, output, run);
+    run.guard.Reserve(output);
+    run.pending.emplace_back(std::move(save), output);
+    // Bounds the files held open at once.
+    return run.pending.size() < kPendingPatches ? ExitStatus::Written : CommitPatches(run);
 }
 
 }  // namespace
+
+ExitStatus CommitPatches(RunContext& run) {
+    for (auto& [save, output] : run.pending) {
+        save.Flush();
+    }
+    ExitStatus status = ExitStatus::Written;
+    std::vector<std::filesystem::path> folders;
+    for (auto& [save, output] : run.pending) {
+        const SaveResult saved = save.Commit(false);
+        status = Worse(status, Report(saved, output, run));
+        if (saved.saved() &&
+            std::find(folders.begin(), folders.end(), save.folder()) == folders.end()) {
+            folders.push_back(save.folder());
+        }
+    }
+    run.pending.clear();
+    for (const std::filesystem::path& folder : folders) {
+        SyncFolder(folder);
+    }
+    return status;
+}
 
 ExitStatus ConvertDiff(const std::string& diffPath, RunContext& run) {
     const std::string shown = diffPath == "-" ? cli::kStdinName : diffPath;

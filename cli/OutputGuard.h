@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,14 @@ class OutputGuard {
   public:
     // Remembers the file `path` names now, if it is a regular file.
     void Protect(const std::string& path);
+    // Remembers a file about to be written, which may not exist yet.
+    void Reserve(const std::string& path);
     // Whether `path` names one of the remembered files (links followed).
     bool Covers(const std::string& path) const;
 
   private:
     std::vector<FileIdentity> files_;
+    std::vector<std::filesystem::path> reserved_;
 };
 
 }  // namespace quorrel

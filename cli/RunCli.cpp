@@ -108,11 +108,7 @@ ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
     for (const std::string& diff : options.diffs) {
         status = Worse(status, ConvertDiff(diff, run));
     }
-    // The patches are on disk already; their names become durable here, one sync a folder.
-    for (const std::filesystem::path& folder : run.foldersToSync) {
-        SyncFolder(folder);
-    }
-    return status;
+    return Worse(status, CommitPatches(run));
 }
 
 }  // namespace

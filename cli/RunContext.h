@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
-#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CliOptions.h"
+#include "FileSave.h"
 #include "FirmwareBytes.h"
 #include "OutputGuard.h"
 #include "PatchInfo.h"
@@ -24,8 +26,9 @@ struct RunContext {
     const Reporter& reporter;
     OutputGuard& guard;
     bool noImageWarned = false;
-    // Folders whose new entries are made durable once, at the end of the run.
-    std::set<std::filesystem::path> foldersToSync;
+    // Patches written but not yet in place: made durable together, then renamed, then their
+    // folders synced once each.
+    std::vector<std::pair<FileSave, std::string>> pending;
 };
 
 }  // namespace quorrel
