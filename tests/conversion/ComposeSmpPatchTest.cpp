@@ -7,6 +7,7 @@
 #include "DiffBuilder.h"
 #include "MakePatchId.h"
 #include "Messages.h"
+#include "StreamSmpPatch.h"
 
 namespace quorrel {
 namespace {
@@ -238,6 +239,67 @@ TEST(ComposeSmpPatch, DrawsAWellFormedIdAndLeavesTheInfoAlone) {
     ASSERT_TRUE(std::regex_search(patch.text, match, std::regex(" id=\"([^\"]*)\"")));
     EXPECT_TRUE(IsPatchId(match[1].str())) << match[1].str();
     EXPECT_EQ(info.title, "Title");
+}
+
+}  // namespace
+}  // namespace quorrel
+
+namespace quorrel {
+namespace {
+
+// Fails every read after the first, as an image cut under the reader does.
+class CutFirmware final : public FirmwareBytes {
+  public:
+    explicit CutFirmware(const LoadedFile& file) : whole_(file) {}
+    std::uint32_t size() const override { return whole_.size(); }
+    const std::uint8_t* Read(std::uint32_t offset, std::size_t n) override {
+        return reads_++ == 0 ? whole_.Read(offset, n) : nullptr;
+    }
+
+  private:
+    LoadedFirmware whole_;
+    int reads_ = 0;
+};
+
+// The text is the same in pieces of any size, old bytes of any length included; a sink that
+// fails and an image that cannot be read stop it.
+TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
+    const std::string imageBytes = test::CountingBytes(700000, 9);
+    const LoadedFile image = LoadedFile::FromBytes(imageBytes);
+    const LoadedFile diff = LoadedFile::FromBytes(test::DiffBuilder()
+                                                      .Nord(5, "")
+                                                      .Nord(0x12345678, "far")
+                                                      .Nord(7, test::CountingBytes(300000))
+                                                      .Nord(1, "x")
+                                                      .bytes());
+    const std::string whole = ComposeSmpPatchWithId(SampleInfo(), "0A1B2C3D", diff, &image).text;
+    LoadedFirmware firmware(image);
+    EXPECT_EQ(SmpPatchSize(SampleInfo(), "0A1B2C3D", diff, &firmware), whole.size());
+    for (const std::size_t chunk : {64u, 65u, 1000u, 1u << 22}) {
+        std::string pieces;
+        const StreamOutcome outcome = StreamSmpPatch(
+            SampleInfo(), "0A1B2C3D", diff, &firmware,
+            [&](std::string_view piece) {
+                EXPECT_LE(piece.size(), chunk);
+                pieces += piece;
+                return true;
+            },
+            chunk);
+        EXPECT_EQ(outcome.error, "") << chunk;
+        EXPECT_EQ(pieces == whole, true) << "pieces of " << chunk << " differ from the whole text";
+    }
+
+    int calls = 0;
+    const StreamOutcome stopped = StreamSmpPatch(
+        SampleInfo(), "0A1B2C3D", diff, &firmware, [&](std::string_view) { return ++calls < 3; },
+        64);
+    EXPECT_EQ(stopped.sinkFailed, true);
+    EXPECT_EQ(calls, 3);
+
+    CutFirmware cut(image);
+    const StreamOutcome unreadable =
+        StreamSmpPatch(SampleInfo(), "0A1B2C3D", diff, &cut, [](std::string_view) { return true; });
+    EXPECT_EQ(unreadable.error, msg::kReadError.view());
 }
 
 }  // namespace

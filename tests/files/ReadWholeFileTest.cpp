@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "DiffBuilder.h"
+#include "InputFile.h"
 #include "ReadWholeFile.h"
 #include "TempDir.h"
 
@@ -24,6 +25,23 @@ TEST(ReadWholeFile, DeliversEveryByte) {
     ASSERT_FALSE(file.failed());
     EXPECT_EQ(file.size(), bytes.size());
     EXPECT_EQ(file.view(), bytes);
+}
+
+// Parts are read where asked; a file cut after opening delivers only what is left.
+TEST(InputFile, ReadsPartsAndNoticesACut) {
+    TempDir dir;
+    const std::string bytes = test::CountingBytes(70'000, 3);
+    test::WriteFile(dir.File("a.bin"), bytes);
+    const InputFile file(dir.File("a.bin"));
+    ASSERT_TRUE(file.open());
+    EXPECT_EQ(file.size(), bytes.size());
+    std::string part(100, '\0');
+    EXPECT_EQ(file.ReadAt(69'950, part.data(), part.size()), 50);
+    EXPECT_EQ(part.substr(0, 50), bytes.substr(69'950));
+    ASSERT_EQ(truncate(dir.File("a.bin").c_str(), 1000), 0);
+    EXPECT_EQ(file.ReadAt(900, part.data(), part.size()), 100);
+    EXPECT_EQ(file.ReadAt(950, part.data(), part.size()), 50);
+    EXPECT_EQ(file.size(), bytes.size());
 }
 
 TEST(ReadWholeFile, EmptyFileIsReadNotFailed) {
