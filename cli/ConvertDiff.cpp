@@ -4,7 +4,6 @@
 
 #include "CliTexts.h"
 #include "DefaultOutputPath.h"
-#include "DiffBlocks.h"
 #include "FileChecks.h"
 #include "FileSave.h"
 #include "FileSystemName.h"

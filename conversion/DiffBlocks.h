@@ -51,9 +51,4 @@ std::string_view WalkDiffBlocks(const LoadedFile& diff, OnNord&& onNord) {
     return {};
 }
 
-// The walk's verdict alone, so that a bad DIFF is refused before anything is written.
-inline std::string_view CheckDiffBlocks(const LoadedFile& diff) {
-    return WalkDiffBlocks(diff, [](const NordBlock&) { return true; });
-}
-
 }  // namespace quorrel

@@ -158,6 +158,10 @@ StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, const L
     return {error, false};
 }
 
+std::string_view CheckDiffBlocks(const LoadedFile& diff) {
+    return WalkDiffBlocks(diff, [](const NordBlock&) { return true; });
+}
+
 std::size_t SmpPatchSize(const PatchInfo& info, std::string_view id, const LoadedFile& diff,
                          const FirmwareBytes* image) {
     std::size_t size = Head(info, id).size() + kTail.size();

@@ -28,6 +28,10 @@ StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, const L
                              FirmwareBytes* image, const TextSink& sink,
                              std::size_t chunk = kDefaultTextChunk);
 
+// The walk's verdict alone, so that a bad DIFF is refused before anything is written: the error
+// text, or empty.
+std::string_view CheckDiffBlocks(const LoadedFile& diff);
+
 // The exact size of that text, for a DIFF whose walk succeeds.
 std::size_t SmpPatchSize(const PatchInfo& info, std::string_view id, const LoadedFile& diff,
                          const FirmwareBytes* image);
