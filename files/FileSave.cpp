@@ -145,7 +145,9 @@ class FileSave::Impl {
                 Fail(SaveOutcome::WriteFailed, error);
             }
         }
-        if (result_.saved()) {
+        // Written in place, the contents are on disk once synced; a device may report a late
+        // failure only when closed.
+        if (result_.saved() && road_ == Road::Direct) {
             if (const int error = file_.Close(); error != 0) {
                 Fail(SaveOutcome::WriteFailed, error);
             }
@@ -157,7 +159,8 @@ class FileSave::Impl {
         done_ = true;
         temp_.Remove();
         old_.Drop();
-        if (syncFolder && road_ == Road::Rename) {
+        file_.Close();
+        if (syncFolder && (road_ == Road::Rename || created_)) {
             SyncFolder(target_.folder);
         }
         return result_;
