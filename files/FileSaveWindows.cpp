@@ -183,7 +183,9 @@ class FileSave::Impl {
 
     SaveResult Commit() {
         Flush();
-        if (result_.saved()) {
+        // The replaced file must be closed before ReplaceFileW; written in place, it is on disk
+        // once flushed.
+        if (result_.saved() && road_ != Road::InPlace) {
             for (FileHandle* handle : {&temp_, &file_}) {
                 if (const DWORD error = handle->Close(); error != 0) {
                     Fail(SaveOutcome::WriteFailed, error);
@@ -199,6 +201,7 @@ class FileSave::Impl {
         }
         done_ = true;
         DropCopy();
+        file_.Close();
         return result_;
     }
 
