@@ -13,13 +13,14 @@ echo "== formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run -Werror
 
 echo "== g++ build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_BENCH=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_BENCH=ON \
+    -DQUORREL_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== clang build with sanitizers"
 CXX=clang++-14 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DQUORREL_SANITIZE=ON -DQUORREL_BUILD_UI=OFF
+    -DQUORREL_SANITIZE=ON -DQUORREL_BUILD_UI=OFF -DQUORREL_WERROR=ON
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
