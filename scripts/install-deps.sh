@@ -10,7 +10,7 @@ for mode in "${@:-test}"; do
     case "$mode" in
         run) packages+=("${build[@]}" "${linux[@]}") ;;
         test) packages+=("${build[@]}" "${linux[@]}" clang-14 libclang-rt-14-dev googletest
-                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth) ;;
+                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth libxcb1-dev) ;;
         screenshot) packages+=("${build[@]}" "${linux[@]}" xvfb xauth x11-utils imagemagick
                                xdotool) ;;
         windows) packages+=("${build[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
