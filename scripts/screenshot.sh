@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the real Quorrel window under Xvfb, with sample pick lists in its
-# settings file. Usage: screenshot.sh [OUTPUT.png] [BUILD_DIR]   (default docs/screenshot.png, build)
+# Takes a screenshot of the real Quorrel window under Xvfb and a small window manager, which
+# draws its title bar, with sample pick lists in its settings file. Usage: screenshot.sh [OUTPUT.png] [BUILD_DIR]   (default docs/screenshot.png, build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs/screenshot.png}")
@@ -26,6 +26,9 @@ export QUORREL_WORK=$work QUORREL_SHOT=$out
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -euo pipefail
     cd "$QUORREL_WORK"
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
     ./Quorrel &
     app=$!
     id=""
@@ -48,9 +51,9 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -c '
         xdotool key Tab && xdotool type --delay 30 "Звонок громче на 6 дБ"
         sleep 1
     fi
-    import -window "$id" "$QUORREL_SHOT"
-    kill "$app"
-    wait "$app" 2>/dev/null || true
+    import -frame -window "$id" "$QUORREL_SHOT"
+    kill "$app" "$wm"
+    wait "$app" "$wm" 2>/dev/null || true
 '
 # A palette image keeps the file small.
 convert "$out" -strip PNG8:"$out"
