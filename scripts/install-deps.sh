@@ -14,7 +14,7 @@ for mode in "${@:-test}"; do
         package) packages+=("${build[@]}" "${linux[@]}" dpkg-dev fakeroot file lintian appstream
                             desktop-file-utils) ;;
         screenshot) packages+=("${build[@]}" "${linux[@]}" xvfb xauth x11-utils imagemagick
-                               xdotool openbox) ;;
+                               xdotool openbox x11-xkb-utils) ;;
         windows) packages+=("${build[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                             mingw-w64-x86-64-dev mingw-w64-tools googletest wine64 xvfb xauth
                             xdotool imagemagick zip unzip) ;;

@@ -21,12 +21,15 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$(dirname "$out")"
+bash scripts/openbox-config.sh "$work/openbox.xml"
 export wine wineserver work out
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -euo pipefail
     "$wine" wineboot --init </dev/null >/dev/null 2>&1
     cd "$work"
-    openbox --sm-disable >/dev/null 2>&1 &
+    # Cyrillic letters in the keyboard map, so that typing them needs no key remapped on the fly.
+    setxkbmap -layout us,ru
+    openbox --sm-disable --config-file "$work/openbox.xml" >/dev/null 2>&1 &
     sleep 1
     "$wine" Quorrel.exe </dev/null >/dev/null 2>&1 &
     sleep 6
