@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -39,5 +40,22 @@ struct DialogTemplate {
     int height;
     std::span<const ControlTemplate> controls;  // in creation order, which is also Tab order
 };
+
+// Edits and combo boxes take their name from the label created right before them: Windows
+// names them so for screen readers, and the Qt front end follows the same rule.
+constexpr bool IsNamedField(ControlKind kind) {
+    return kind == ControlKind::Edit || kind == ControlKind::ReadOnlyEdit ||
+           kind == ControlKind::ComboBox;
+}
+
+constexpr bool EveryFieldFollowsItsLabel(std::span<const ControlTemplate> controls) {
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (IsNamedField(controls[i].kind) &&
+            (i == 0 || controls[i - 1].kind != ControlKind::Label)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace quorrel

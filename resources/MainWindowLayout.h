@@ -26,7 +26,8 @@ constexpr int Id(ControlId id) {
     return static_cast<int>(id);
 }
 
-// The firmware combo box comes last, after the bottom buttons, so it is last in Tab order too.
+// The firmware combo box comes last, after the bottom buttons, so it is last in Tab order too;
+// its label moves down with it to keep naming it.
 inline constexpr std::array kMainControls = {
     ControlTemplate{ControlKind::Label, 0, kDiffLabel, {7, 7, 156, 10}, "diffLabel"},
     ControlTemplate{
@@ -52,14 +53,16 @@ inline constexpr std::array kMainControls = {
         ControlKind::Label, 0, kDescriptionLabel, {13, 104, 44, 10}, "descriptionLabel"},
     ControlTemplate{
         ControlKind::Edit, Id(ControlId::Description), {}, {58, 102, 188, 13}, "description"},
-    ControlTemplate{ControlKind::Label, 0, kFirmwareLabel, {14, 121, 42, 10}, "firmwareLabel"},
     ControlTemplate{
         ControlKind::PushButton, Id(ControlId::About), kAboutButton, {7, 141, 61, 13}, "about"},
     ControlTemplate{
         ControlKind::PushButton, Id(ControlId::Save), kSaveButton, {169, 141, 83, 13}, "save"},
+    ControlTemplate{ControlKind::Label, 0, kFirmwareLabel, {14, 121, 42, 10}, "firmwareLabel"},
     ControlTemplate{
         ControlKind::ComboBox, Id(ControlId::Firmware), {}, {58, 118, 92, 12}, "firmware"},
 };
+
+static_assert(EveryFieldFollowsItsLabel(kMainControls));
 
 inline constexpr DialogTemplate kMainWindow{kMainCaption, 259, 161, kMainControls};
 

@@ -14,5 +14,5 @@ esac
 
 bash scripts/install-deps.sh windows
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=Release -DQUORREL_WERROR=ON
 cmake --build build-windows -j "$(nproc)" "${targets[@]}"

@@ -13,7 +13,8 @@ targets=(diff_road ini_text version cp1251 smp_reader)
 
 echo "== fuzz targets (clang, ASan + UBSan), ${seconds}s each"
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUORREL_BUILD_FUZZ=ON -DQUORREL_SANITIZE=ON -DQUORREL_BUILD_TESTS=OFF -DQUORREL_BUILD_UI=OFF
+    -DQUORREL_BUILD_FUZZ=ON -DQUORREL_SANITIZE=ON -DQUORREL_BUILD_TESTS=OFF -DQUORREL_BUILD_UI=OFF \
+    -DQUORREL_WERROR=ON
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorrel needs that are not there yet.
-# Usage: install-deps.sh MODE...   with MODE one of run, test, screenshot, windows
+# Usage: install-deps.sh MODE...   with MODE one of run, test, package, screenshot, windows
 set -euo pipefail
 
 build=(cmake ninja-build)
@@ -10,13 +10,16 @@ for mode in "${@:-test}"; do
     case "$mode" in
         run) packages+=("${build[@]}" "${linux[@]}") ;;
         test) packages+=("${build[@]}" "${linux[@]}" clang-14 libclang-rt-14-dev googletest
-                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth dosfstools) ;;
+                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth libxcb1-dev
+                         dosfstools) ;;
+        package) packages+=("${build[@]}" "${linux[@]}" dpkg-dev fakeroot file lintian appstream
+                            desktop-file-utils) ;;
         screenshot) packages+=("${build[@]}" "${linux[@]}" xvfb xauth x11-utils imagemagick
-                               xdotool) ;;
+                               xdotool openbox x11-xkb-utils) ;;
         windows) packages+=("${build[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                             mingw-w64-x86-64-dev mingw-w64-tools googletest wine64 xvfb xauth
                             xdotool imagemagick zip unzip) ;;
-        *) echo "usage: $0 run|test|screenshot|windows..." >&2; exit 2 ;;
+        *) echo "usage: $0 run|test|package|screenshot|windows..." >&2; exit 2 ;;
     esac
 done
 

@@ -1,5 +1,6 @@
 #include "DialogBuilder.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,6 +74,19 @@ QSize ButtonNeeds(const QPushButton& button) {
     return {text.width() + margin + frame, text.height() + frame};
 }
 
+// Screen readers name a field by its label's buddy. A combo box's edit, which holds the keyboard,
+// is no buddy of anything, so it is named outright.
+void NameByLabel(QWidget& field, QWidget* before) {
+    auto* label = qobject_cast<QLabel*>(before);
+    if (label == nullptr) {
+        return;
+    }
+    label->setBuddy(&field);
+    if (auto* combo = qobject_cast<QComboBox*>(&field); combo != nullptr && combo->lineEdit()) {
+        combo->lineEdit()->setAccessibleName(label->text());
+    }
+}
+
 }  // namespace
 
 std::vector<BuiltControl> CreateControls(QDialog& dialog, const DialogTemplate& layout) {
@@ -82,6 +96,9 @@ std::vector<BuiltControl> CreateControls(QDialog& dialog, const DialogTemplate& 
         QWidget* widget = MakeControl(dialog, wanted);
         widget->setObjectName(
             QString::fromLatin1(wanted.name.data(), static_cast<qsizetype>(wanted.name.size())));
+        if (IsNamedField(wanted.kind) && !controls.empty()) {
+            NameByLabel(*widget, controls.back().widget);
+        }
         controls.push_back({&wanted, widget});
     }
     return controls;

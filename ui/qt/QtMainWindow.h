@@ -30,6 +30,8 @@ class QtMainWindow : public QDialog, public WindowView {
     void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
 
     void ShowAbout();
+    // Shows the window and returns once it has ended, leaving it a normal window meanwhile.
+    int exec() override;
 
     // WindowView
     std::string Text(ControlId id) const override;

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -28,7 +29,9 @@ QtMainWindow::QtMainWindow(SettingsFile settings, QWidget* parent)
     : QDialog(parent),
       state_(*this, std::move(settings)),
       runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A normal top-level window, not a dialog: window managers list dialogs with no owner as
+    // belonging to some other window and may keep them out of the task bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(FromCp1251(ApplicationName()));
@@ -120,6 +123,18 @@ QLineEdit* QtMainWindow::Edit(ControlId id) const {
 
 ListComboBox* QtMainWindow::Combo(ControlId id) const {
     return dynamic_cast<ListComboBox*>(control(id));
+}
+
+int QtMainWindow::exec() {
+    // QDialog::exec would mark the window modal, which X11 tells window managers as modal to
+    // another window; with no other window to block, a loop that ends with it is the same run.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    if (isVisible()) {
+        loop.exec(QEventLoop::DialogExec);
+    }
+    return result();
 }
 
 void QtMainWindow::ShowAbout() {
