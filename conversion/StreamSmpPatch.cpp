@@ -39,20 +39,39 @@ std::string_view PutOffset(char (&out)[8], std::uint32_t offset) {
 }
 
 std::string Head(const PatchInfo& info, std::string_view id) {
-    std::string head;
-    head.reserve(512);
-    head += "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\r\n";
-    head += "<patch version=\"" + info.formatVersion + "\">\r\n";
-    head += " <info title=\"" + info.title + "\" id=\"";
-    head += id;
-    head += "\" group=\"" + info.group + "\" version=\"" + std::to_string(info.version) + "\">\r\n";
-    head += "  <description short=\"" + info.description + "\"/>\r\n";
     const AuthorInfo& a = info.author;
-    head += "  <author nickname=\"" + a.nickname + "\" fullname=\"" + a.fullname + "\" email=\"" +
-            a.email + "\" www=\"" + a.www + "\" icq=\"" + a.icq + "\"/>\r\n";
-    head += " </info>\r\n";
-    head += " <patchdata firmware=\"" + info.firmware + "\">\r\n";
-    head += "  <changes>\r\n";
+    const std::string version = std::to_string(info.version);
+    const std::string_view parts[] = {
+        "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\r\n<patch version=\"",
+        info.formatVersion,
+        "\">\r\n <info title=\"",
+        info.title,
+        "\" id=\"",
+        id,
+        "\" group=\"",
+        info.group,
+        "\" version=\"",
+        version,
+        "\">\r\n  <description short=\"",
+        info.description,
+        "\"/>\r\n  <author nickname=\"",
+        a.nickname,
+        "\" fullname=\"",
+        a.fullname,
+        "\" email=\"",
+        a.email,
+        "\" www=\"",
+        a.www,
+        "\" icq=\"",
+        a.icq,
+        "\"/>\r\n </info>\r\n <patchdata firmware=\"",
+        info.firmware,
+        "\">\r\n  <changes>\r\n",
+    };
+    std::string head;
+    for (const std::string_view part : parts) {
+        head.append(part);
+    }
     return head;
 }
 

@@ -66,9 +66,11 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
         error = errno;
     }
     for (int n = 1; error == 0 && n <= kNames; ++n) {
-        std::string path = JoinPath(folder, name + ".quorrel-backup");
+        std::string path = JoinPath(folder, name);
+        path += ".quorrel-backup";
         if (n > 1) {
-            path += "-" + std::to_string(n);
+            path += '-';
+            path += std::to_string(n);
         }
         error = copy_.LinkAs(path);
         if (error == 0) {

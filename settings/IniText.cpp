@@ -1,6 +1,7 @@
 #include "IniText.h"
 
 #include <cstddef>
+#include <initializer_list>
 
 #include "Cp1251.h"
 
@@ -40,10 +41,19 @@ std::string_view Unquote(std::string_view raw) {
     return IsQuoted(raw) ? raw.substr(1, raw.size() - 2) : raw;
 }
 
+// One string from several pieces; g++ 12 warns falsely about chains of operator+ at -O3.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (const std::string_view part : parts) {
+        out.append(part);
+    }
+    return out;
+}
+
 // The form in which a value reads back exactly: trimming and unquoting would otherwise eat it.
 std::string Encode(std::string_view value) {
     if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value))) {
-        return "\"" + std::string(value) + "\"";
+        return Joined({"\"", value, "\""});
     }
     return std::string(value);
 }
@@ -166,7 +176,7 @@ bool IniText::Set(std::string_view section, std::string_view key, std::string_vi
     const std::string eol(LineEnd(bytes_));
     // A file ending in a lone CR has its last line end half written; an LF completes it.
     const std::string finish = !bytes_.empty() && bytes_.back() == '\r' ? "\n" : eol;
-    const std::string entry = std::string(key) + "=" + encoded;
+    const std::string entry = Joined({key, "=", encoded});
     if (where.sectionFound) {
         bytes_.insert(where.insertAt, where.insertNeedsLineEnd ? finish + entry : entry + eol);
         return true;
@@ -174,7 +184,7 @@ bool IniText::Set(std::string_view section, std::string_view key, std::string_vi
     if (!bytes_.empty() && bytes_.back() != '\n') {
         bytes_ += finish;
     }
-    bytes_ += "[" + std::string(section) + "]" + eol + entry + eol;
+    bytes_ += Joined({"[", section, "]", eol, entry, eol});
     return true;
 }
 
