@@ -4,22 +4,20 @@
 
 namespace quorrel::test {
 
-const std::string& FullImagePath() {
-    static const TempDir directory;
-    static const std::string path = [] {
-        std::string bytes(kImageSize, '\0');
-        for (std::uint32_t i = 0; i < kImageSize; ++i) {
-            bytes[i] = static_cast<char>((i * 7u + 3u) & 0xFFu);
-        }
-        const std::string file = directory.File("full.bin");
-        WriteFile(file, bytes);
-        return file;
-    }();
-    return path;
+std::string GoodDiff() {
+    return DiffBuilder().Nord(0x10, "\x01\xab\xff").bytes();
 }
 
-std::string GoodDiff() {
-    return DiffBuilder().Nord(0x10, "\x01\x02").bytes();
+std::string Attribute(const std::string& patch, const std::string& element,
+                      const std::string& name) {
+    const auto start = patch.find("<" + element + " ");
+    const auto end = patch.find('>', start);
+    const auto at = patch.find(" " + name + "=\"", start);
+    if (start == std::string::npos || at == std::string::npos || at > end) {
+        return "<none>";
+    }
+    const auto begin = at + name.size() + 3;
+    return patch.substr(begin, patch.find('"', begin) - begin);
 }
 
 void CliTest::SetUp() {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,18 +10,12 @@
 
 namespace quorrel::test {
 
-inline constexpr std::uint32_t kImageSize = 11'500'000;
-
-// An image of exactly the accepted size, byte i being (7 i + 3) mod 256; written once per run.
-const std::string& FullImagePath();
-
 // A DIFF with one change that every check accepts.
 std::string GoodDiff();
 
-// The author line the fixture's settings file yields.
-inline constexpr const char* kAuthorLine =
-    R"(  <author nickname="Nick" fullname="Full Name" email="a@b.example" )"
-    R"(www="http://w.example/" icq="12345"/>)";
+// The value of an attribute of the first such element of a patch, or "<none>".
+std::string Attribute(const std::string& patch, const std::string& element,
+                      const std::string& name);
 
 // Each test gets a fresh directory and a settings file with known values, passed to every run.
 class CliTest : public ::testing::Test {

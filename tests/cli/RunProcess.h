@@ -15,34 +15,21 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input;                      // fed to standard input, which is then closed
+    std::string input;                      // all of standard input
     std::optional<std::string> stdoutPath;  // standard output goes to this file instead
     bool stdoutClosed = false;              // standard output is a pipe nobody reads
     std::optional<std::string> workingDirectory;
 };
 
-inline ProcessOptions InDirectory(std::string directory) {
+inline ProcessOptions WithInput(std::string input, std::optional<std::string> directory = {}) {
     ProcessOptions options;
+    options.input = std::move(input);
     options.workingDirectory = std::move(directory);
     return options;
 }
 
-inline ProcessOptions WithInput(std::string input) {
-    ProcessOptions options;
-    options.input = std::move(input);
-    return options;
-}
-
-inline ProcessOptions StdoutTo(std::string path) {
-    ProcessOptions options;
-    options.stdoutPath = std::move(path);
-    return options;
-}
-
-inline ProcessOptions StdoutClosed() {
-    ProcessOptions options;
-    options.stdoutClosed = true;
-    return options;
+inline ProcessOptions InDirectory(std::string directory) {
+    return WithInput({}, std::move(directory));
 }
 
 // Runs `program` with `args` (after argv[0]) and waits for it, collecting its output.
