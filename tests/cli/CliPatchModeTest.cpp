@@ -51,6 +51,10 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
              ": это не SMP-патч: нет списка изменений <changes>, за которым следуют </changes>, "
              "</patchdata> и </patch>\n",
          "<none>"},
+        {{"--check", patch, "-i", Path("no.bin")},
+         1,
+         "quorrel-cli: " + Path("no.bin") + ": Ошибка считывания данных из файла!\n",
+         "<none>"},
         {{"-q", "--apply", patch, "-i", image, "-o", patch},
          3,
          "quorrel-cli: P: файл не перезаписан: это файл патча\n",

@@ -1,6 +1,7 @@
 #include "RunProcess.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,35 +13,6 @@
 
 namespace quorrel::test {
 
-namespace {
-
-// The streams are files, so no side can block the other however much either writes.
-int OpenFile(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw std::runtime_error("cannot open " + path);
-    }
-    return fd;
-}
-
-[[noreturn]] void RunChild(const std::string& program, std::vector<char*>& argv, const int fds[3],
-                           const ProcessOptions& options) {
-    // The program must guard itself against a closed pipe; the test's own setting must not.
-    std::signal(SIGPIPE, SIG_DFL);
-    for (int i = 0; i < 3; ++i) {
-        if (::dup2(fds[i], i) < 0) {
-            ::_exit(126);
-        }
-    }
-    if (options.workingDirectory && ::chdir(options.workingDirectory->c_str()) != 0) {
-        ::_exit(126);
-    }
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-}
-
-}  // namespace
-
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
     std::vector<std::string> argvStrings{program};
@@ -51,31 +23,46 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     argv.push_back(nullptr);
 
+    // The streams are files, so no side can block the other however much either writes.
     const TempDir streams;
     WriteFile(streams.File("in"), options.input);
     const std::string outPath = options.stdoutPath.value_or(streams.File("out"));
-    int fds[3] = {OpenFile(streams.File("in"), O_RDONLY), -1,
-                  OpenFile(streams.File("err"), O_WRONLY | O_CREAT | O_TRUNC)};
+    constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, streams.File("in").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, streams.File("err").c_str(), kWrite, 0644);
     int pipeFds[2] = {-1, -1};
     if (options.stdoutClosed) {
         if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe2 failed");
         }
         ::close(pipeFds[0]);  // before the child starts, so its first write already fails
-        fds[1] = pipeFds[1];
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
     } else {
-        fds[1] = OpenFile(outPath, O_WRONLY | O_CREAT | O_TRUNC);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), kWrite, 0644);
     }
-
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
+    if (options.workingDirectory) {
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory->c_str());
     }
-    if (pid == 0) {
-        RunChild(program, argv, fds, options);
+    // The program must guard itself against a closed pipe; the test's own setting must not.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (pipeFds[1] >= 0) {
+        ::close(pipeFds[1]);
     }
-    for (const int fd : fds) {
-        ::close(fd);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program);
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
@@ -84,11 +71,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         }
     }
     ProcessResult result;
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
-    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     if (!options.stdoutClosed && !options.stdoutPath) {
         result.out = ReadFile(outPath);
     }
