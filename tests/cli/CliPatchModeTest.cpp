@@ -2,7 +2,6 @@
 #include <filesystem>
 
 #include "CliFixture.h"
-#include "DiffBuilder.h"
 
 namespace quorrel::test {
 namespace {

@@ -3,7 +3,6 @@
 #include <regex>
 
 #include "CliFixture.h"
-#include "DiffBuilder.h"
 #include "IniText.h"
 #include "SettingsFile.h"
 

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "CliFixture.h"
-#include "DiffBuilder.h"
 
 namespace quorrel::test {
 namespace {

@@ -117,7 +117,7 @@ TEST_F(FileSaveWindows, OutcomesByWhatThePathNames) {
         {WidePath(dir_, "plain\\below.smp"), SaveOutcome::CannotOpen, 3},
         {WidePath(dir_, "missing\\x.smp"), SaveOutcome::CannotOpen, 3},
         {WidePath(dir_, "folder"), SaveOutcome::CannotOpen, 5},
-        {std::wstring(), SaveOutcome::CannotOpen, 2},
+        {std::wstring(), SaveOutcome::CannotOpen, 3},
         {L"NUL", SaveOutcome::Saved, 0},
         {L"\\\\.\\NUL", SaveOutcome::Saved, 0},
         {L"Z:\\dev\\full", SaveOutcome::WriteFailed, kFileErrorDiskFull},
