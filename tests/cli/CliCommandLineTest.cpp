@@ -87,7 +87,7 @@ TEST_F(CliTest, OptionsTakeTheirValuesInEveryForm) {
     };
     for (const auto& c : cases) {
         Put("a.dif", GoodDiff());
-        const ProcessResult r = Run(c.args, InDirectory(dir_.path()));
+        const ProcessResult r = Run(c.args, {{}, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.title << ": " << r.err;
         const std::string output = c.args.back() == "-x.dif" ? "-x.smp" : "a.smp";
         EXPECT_EQ(c.title, Attribute(ReadFile(Path(output)), "info", "title"));
@@ -118,7 +118,7 @@ TEST_F(CliTest, OutputPathIsDerivedFromTheLastComponent) {
     };
     for (const auto& c : cases) {
         const std::string diff = Put(c.diff, GoodDiff());
-        const ProcessResult r = Run({"-q", c.absolute ? diff : c.diff}, InDirectory(dir_.path()));
+        const ProcessResult r = Run({"-q", c.absolute ? diff : c.diff}, {{}, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.diff << ": " << r.err;
         EXPECT_TRUE(FileExists(Path(c.output))) << c.diff << " -> " << c.output;
     }

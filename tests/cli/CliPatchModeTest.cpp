@@ -108,7 +108,7 @@ TEST_F(CliTest, PatchAppliesInPlaceAndRevertsThroughTheStandardStreams) {
     EXPECT_EQ(0, Run({"--apply", patch, "-i", image, "-o", image}).exitCode);
     EXPECT_EQ("abcdXYghijklmnop", ReadFile(image));
     EXPECT_EQ(before, ReadFile(patch));
-    const ProcessResult r = Run({"--revert", "-", "-i", image, "-o", "-"}, WithInput(before));
+    const ProcessResult r = Run({"--revert", "-", "-i", image, "-o", "-"}, {before});
     EXPECT_EQ(0, r.exitCode);
     EXPECT_EQ("", r.err);
     EXPECT_EQ("abcdefghijklmnop", r.out);

@@ -73,7 +73,7 @@ TEST_F(CliTest, ImageWarningsOnceUnlessQuietAndOldBytesFromAnyImage) {
         {{"-i", "-", a, "-q"}, CountingBytes(64, 0x40), "", "505152"},
     };
     for (const auto& c : cases) {
-        const ProcessResult r = Run(c.args, WithInput(c.input));
+        const ProcessResult r = Run(c.args, {c.input});
         EXPECT_EQ(0, r.exitCode) << c.args[1];
         EXPECT_EQ(c.err, r.err) << c.args[1];
         EXPECT_EQ(c.from, Attribute(ReadFile(Path("a.smp")), "nord", "from")) << c.args[1];
@@ -106,12 +106,12 @@ TEST_F(CliTest, RevisionAndIdFromTheirOptionsOrDefaults) {
 TEST_F(CliTest, StandardStreamsServeForDiffAndPatch) {
     // Zero bytes, CR LF and high bytes survive: the streams are binary.
     const std::string diff = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
-    ProcessResult r = Run({"-q", "-o", Path("in.smp"), "-"}, WithInput(diff));
+    ProcessResult r = Run({"-q", "-o", Path("in.smp"), "-"}, {diff});
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ("00ff0d0a", Attribute(ReadFile(Path("in.smp")), "nord", "to"));
 
     // With no name to derive a path from, the patch goes to standard output.
-    r = Run({"-q", "-"}, WithInput(diff, dir_.path()));
+    r = Run({"-q", "-"}, {diff, dir_.path()});
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ("00ff0d0a", Attribute(r.out, "nord", "to"));
     EXPECT_FALSE(FileExists(Path("-.smp")));

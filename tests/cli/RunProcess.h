@@ -15,22 +15,14 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input;                      // all of standard input
+    ProcessOptions(std::string in = {}, std::optional<std::string> directory = {})
+        : input(std::move(in)), workingDirectory(std::move(directory)) {}
+
+    std::string input;  // all of standard input
+    std::optional<std::string> workingDirectory;
     std::optional<std::string> stdoutPath;  // standard output goes to this file instead
     bool stdoutClosed = false;              // standard output is a pipe nobody reads
-    std::optional<std::string> workingDirectory;
 };
-
-inline ProcessOptions WithInput(std::string input, std::optional<std::string> directory = {}) {
-    ProcessOptions options;
-    options.input = std::move(input);
-    options.workingDirectory = std::move(directory);
-    return options;
-}
-
-inline ProcessOptions InDirectory(std::string directory) {
-    return WithInput({}, std::move(directory));
-}
 
 // Runs `program` with `args` (after argv[0]) and waits for it, collecting its output.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
