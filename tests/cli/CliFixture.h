@@ -2,38 +2,55 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "DiffBuilder.h"
 #include "RunProcess.h"
 #include "TempDir.h"
 
 namespace quorrel::test {
 
-inline constexpr std::uint32_t kImageSize = 11'500'000;
-
-// An image of exactly the accepted size, byte i being (7 i + 3) mod 256; written once per run.
-const std::string& FullImagePath();
-
 // A DIFF with one change that every check accepts.
-std::string GoodDiff();
+inline std::string GoodDiff() {
+    return DiffBuilder().Nord(0x10, "\x01\xab\xff").bytes();
+}
 
-// The author line the fixture's settings file yields.
-inline constexpr const char* kAuthorLine =
-    R"(  <author nickname="Nick" fullname="Full Name" email="a@b.example" )"
-    R"(www="http://w.example/" icq="12345"/>)";
+// The value of an attribute of the first such element of a patch, or "<none>".
+inline std::string Attribute(const std::string& patch, const std::string& element,
+                             const std::string& name) {
+    const auto start = patch.find("<" + element + " ");
+    const auto end = patch.find('>', start);
+    const auto at = patch.find(" " + name + "=\"", start);
+    if (start == std::string::npos || at == std::string::npos || at > end) {
+        return "<none>";
+    }
+    const auto begin = at + name.size() + 3;
+    return patch.substr(begin, patch.find('"', begin) - begin);
+}
 
 // Each test gets a fresh directory and a settings file with known values, passed to every run.
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override;
+    void SetUp() override {
+        settingsPath_ = Put("Quorrel.ini",
+                            "[Patch Version]\nvalue=0.3\n[Author Info]\nNickName=Nick\n"
+                            "FullName=Full Name\nEmail=a@b.example\nwww=http://w.example/\n"
+                            "icq=12345\n");
+    }
 
     // Runs quorrel-cli with --settings first, then `args`.
-    ProcessResult Run(const std::vector<std::string>& args, const ProcessOptions& options = {});
+    ProcessResult Run(const std::vector<std::string>& args, const ProcessOptions& options = {}) {
+        std::vector<std::string> all{"--settings", settingsPath_};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProcess(QUORREL_CLI_PATH, all, options);
+    }
 
     // Writes `bytes` to a file in the test directory and returns its path.
-    std::string Put(const std::string& name, std::string_view bytes) const;
+    std::string Put(const std::string& name, std::string_view bytes) const {
+        WriteFile(dir_.File(name), bytes);
+        return dir_.File(name);
+    }
     std::string Path(const std::string& name) const { return dir_.File(name); }
 
     TempDir dir_;

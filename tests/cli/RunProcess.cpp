@@ -1,7 +1,7 @@
 #include "RunProcess.h"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,87 +9,12 @@
 #include <csignal>
 #include <stdexcept>
 
+#include "TempDir.h"
+
 namespace quorrel::test {
-
-namespace {
-
-struct Pipe {
-    int read = -1;
-    int write = -1;
-};
-
-Pipe MakePipe() {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe2 failed");
-    }
-    return {fds[0], fds[1]};
-}
-
-void CloseFd(int& fd) {
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
-}
-
-[[noreturn]] void RunChild(const std::string& program, std::vector<char*>& argv, int in, int out,
-                           int err, const ProcessOptions& options) {
-    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
-        ::_exit(126);
-    }
-    if (options.workingDirectory && ::chdir(options.workingDirectory->c_str()) != 0) {
-        ::_exit(126);
-    }
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-}
-
-// Feeds the input and drains both outputs together, so neither side can block the other.
-void Exchange(int& in, std::string_view input, int& out, std::string& outText, int& err,
-              std::string& errText) {
-    char buffer[65536];
-    while (in >= 0 || out >= 0 || err >= 0) {
-        pollfd fds[3] = {{in, POLLOUT, 0}, {out, POLLIN, 0}, {err, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw std::runtime_error("poll failed");
-        }
-        if (in >= 0 && fds[0].revents != 0) {
-            const ssize_t n = ::write(in, input.data(), input.size());
-            if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                CloseFd(in);  // the child stopped reading
-            } else if (n > 0) {
-                input.remove_prefix(static_cast<std::size_t>(n));
-            }
-            if (input.empty()) {
-                CloseFd(in);
-            }
-        }
-        int* readers[2] = {&out, &err};
-        std::string* texts[2] = {&outText, &errText};
-        for (int k = 0; k < 2; ++k) {
-            if (*readers[k] >= 0 && fds[k + 1].revents != 0) {
-                const ssize_t n = ::read(*readers[k], buffer, sizeof buffer);
-                if (n > 0) {
-                    texts[k]->append(buffer, static_cast<std::size_t>(n));
-                } else if (n == 0 || errno != EINTR) {
-                    CloseFd(*readers[k]);
-                }
-            }
-        }
-    }
-}
-
-}  // namespace
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
-    // Feeding a child that exits early must not kill the test.
-    std::signal(SIGPIPE, SIG_IGN);
-
     std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -98,54 +23,60 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     argv.push_back(nullptr);
 
-    Pipe in = MakePipe();
-    Pipe err = MakePipe();
-    Pipe out;
-    int childOut = -1;
-    if (options.stdoutPath) {
-        childOut =
-            ::open(options.stdoutPath->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (childOut < 0) {
-            throw std::runtime_error("cannot open " + *options.stdoutPath);
+    // The streams are files, so no side can block the other however much either writes.
+    const TempDir streams;
+    WriteFile(streams.File("in"), options.input);
+    const std::string outPath = options.stdoutPath.value_or(streams.File("out"));
+    constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, streams.File("in").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, streams.File("err").c_str(), kWrite, 0644);
+    int pipeFds[2] = {-1, -1};
+    if (options.stdoutClosed) {
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe2 failed");
         }
+        ::close(pipeFds[0]);  // before the child starts, so its first write already fails
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
     } else {
-        out = MakePipe();
-        childOut = out.write;
-        if (options.stdoutClosed) {
-            CloseFd(out.read);  // before the child starts, so its first write already fails
-        }
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), kWrite, 0644);
     }
-
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
+    if (options.workingDirectory) {
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory->c_str());
     }
-    if (pid == 0) {
-        RunChild(program, argv, in.read, childOut, err.write, options);
+    // The program must guard itself against a closed pipe; the test's own setting must not.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (pipeFds[1] >= 0) {
+        ::close(pipeFds[1]);
     }
-    CloseFd(in.read);
-    CloseFd(err.write);
-    if (options.stdoutPath) {
-        CloseFd(childOut);
-    } else {
-        CloseFd(out.write);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program);
     }
-    ::fcntl(in.write, F_SETFL, O_NONBLOCK);
-
-    ProcessResult result;
-    Exchange(in.write, options.input, out.read, result.out, err.read, result.err);
-
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) {
             throw std::runtime_error("waitpid failed");
         }
     }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
+    ProcessResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    if (!options.stdoutClosed && !options.stdoutPath) {
+        result.out = ReadFile(outPath);
     }
+    result.err = ReadFile(streams.File("err"));
     return result;
 }
 

@@ -15,35 +15,14 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input;                      // fed to standard input, which is then closed
+    ProcessOptions(std::string in = {}, std::optional<std::string> directory = {})
+        : input(std::move(in)), workingDirectory(std::move(directory)) {}
+
+    std::string input;  // all of standard input
+    std::optional<std::string> workingDirectory;
     std::optional<std::string> stdoutPath;  // standard output goes to this file instead
     bool stdoutClosed = false;              // standard output is a pipe nobody reads
-    std::optional<std::string> workingDirectory;
 };
-
-inline ProcessOptions InDirectory(std::string directory) {
-    ProcessOptions options;
-    options.workingDirectory = std::move(directory);
-    return options;
-}
-
-inline ProcessOptions WithInput(std::string input) {
-    ProcessOptions options;
-    options.input = std::move(input);
-    return options;
-}
-
-inline ProcessOptions StdoutTo(std::string path) {
-    ProcessOptions options;
-    options.stdoutPath = std::move(path);
-    return options;
-}
-
-inline ProcessOptions StdoutClosed() {
-    ProcessOptions options;
-    options.stdoutClosed = true;
-    return options;
-}
 
 // Runs `program` with `args` (after argv[0]) and waits for it, collecting its output.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,

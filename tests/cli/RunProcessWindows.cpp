@@ -1,34 +1,16 @@
 #include <windows.h>
 
 #include <stdexcept>
-#include <thread>
 
 #include "FileHandle.h"
 #include "FileSystemName.h"
 #include "RunProcess.h"
+#include "TempDir.h"
 #include "WindowsFiles.h"
 
 namespace quorrel::test {
 
 namespace {
-
-struct Pipe {
-    FileHandle read;
-    FileHandle write;
-};
-
-Pipe MakePipe() {
-    HANDLE read = nullptr;
-    HANDLE write = nullptr;
-    if (!::CreatePipe(&read, &write, nullptr, 0)) {
-        throw std::runtime_error("CreatePipe failed");
-    }
-    return {FileHandle(read), FileHandle(write)};
-}
-
-void Inherit(const FileHandle& handle) {
-    ::SetHandleInformation(handle.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-}
 
 // Every argument must reach the child as it is; text that is not WTF-8 has no wide form.
 std::wstring WideArgument(const std::string& arg) {
@@ -39,12 +21,15 @@ std::wstring WideArgument(const std::string& arg) {
     return wide;
 }
 
-void Drain(const FileHandle& from, std::string& into) {
-    char buffer[65536];
-    DWORD n = 0;
-    while (::ReadFile(from.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-        into.append(buffer, n);
+// The streams are files, so no side can block the other however much either writes.
+FileHandle OpenInherited(const std::string& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    FileHandle file(::CreateFileW(PathFromName(path).c_str(), access, FILE_SHARE_READ, &inherit,
+                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        throw std::runtime_error("cannot open " + path);
     }
+    return file;
 }
 
 }  // namespace
@@ -58,34 +43,31 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     std::wstring line = QuotedCommandLine(application, wideArgs);
 
-    Pipe in = MakePipe();
-    Pipe err = MakePipe();
-    Pipe out;
-    FileHandle childOut;
-    if (options.stdoutPath) {
-        childOut = FileHandle(::CreateFileW(PathFromName(*options.stdoutPath).c_str(),
-                                            GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!childOut.valid()) {
-            throw std::runtime_error("cannot open " + *options.stdoutPath);
+    const TempDir streams;
+    WriteFile(streams.File("in"), options.input);
+    const std::string outPath = options.stdoutPath.value_or(streams.File("out"));
+    FileHandle in = OpenInherited(streams.File("in"), GENERIC_READ, OPEN_EXISTING);
+    FileHandle err = OpenInherited(streams.File("err"), GENERIC_WRITE, CREATE_ALWAYS);
+    FileHandle out;
+    if (options.stdoutClosed) {
+        HANDLE read = nullptr;
+        HANDLE write = nullptr;
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        if (!::CreatePipe(&read, &write, &inherit, 0)) {
+            throw std::runtime_error("CreatePipe failed");
         }
+        ::CloseHandle(read);  // before the child starts, so its first write already fails
+        out = FileHandle(write);
     } else {
-        out = MakePipe();
-        childOut = std::move(out.write);
-        if (options.stdoutClosed) {
-            out.read.Close();  // before the child starts, so its first write already fails
-        }
+        out = OpenInherited(outPath, GENERIC_WRITE, CREATE_ALWAYS);
     }
-    Inherit(in.read);
-    Inherit(childOut);
-    Inherit(err.write);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.read.get();
-    startup.hStdOutput = childOut.get();
-    startup.hStdError = err.write.get();
+    startup.hStdInput = in.get();
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
     const std::wstring directory =
         options.workingDirectory ? PathFromName(*options.workingDirectory).native() : L"";
     PROCESS_INFORMATION info{};
@@ -94,32 +76,17 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
                           directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
         throw std::runtime_error("cannot start " + program);
     }
-    const FileHandle process(info.hProcess);
     ::CloseHandle(info.hThread);
-    in.read.Close();
-    childOut.Close();
-    err.write.Close();
+    in.Close();
+    out.Close();
+    err.Close();
 
     ProcessResult result;
-    // Each stream on its own thread, so that neither side can block the other.
-    std::thread feeder([&] {
-        DWORD error = 0;
-        WriteAll(in.write.get(), options.input, error);  // a child that stops reading is fine
-        in.write.Close();
-    });
-    std::thread errors([&] { Drain(err.read, result.err); });
-    if (out.read.valid()) {
-        Drain(out.read, result.out);
+    result.exitCode = static_cast<int>(WaitForExit(FileHandle(info.hProcess)));
+    if (!options.stdoutClosed && !options.stdoutPath) {
+        result.out = ReadFile(outPath);
     }
-    feeder.join();
-    errors.join();
-
-    DWORD code = 0;
-    if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(process.get(), &code)) {
-        throw std::runtime_error("cannot wait for " + program);
-    }
-    result.exitCode = static_cast<int>(code);
+    result.err = ReadFile(streams.File("err"));
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "DiffBuilder.h"
 #include "FileErrorCauseWindows.h"
 #include "FileErrorText.h"
 #include "FileSave.h"
@@ -12,81 +13,71 @@
 namespace quorrel {
 namespace {
 
-using test::TempDir;
 using test::WidePath;
 
-// GetTempFileNameW's form: "rf", one to four hex digits without padding, ".tmp".
+// Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" (one to four hex digits) behind when
+// the replaced file is in use; that one is not ours to clean up.
 bool IsWineReplaceLeftover(const std::wstring& name) {
-    if (name.size() < 7 || name.size() > 10 || name.rfind(L"rf", 0) != 0 ||
-        !name.ends_with(L".tmp")) {
-        return false;
-    }
-    return std::all_of(name.begin() + 2, name.end() - 4,
-                       [](wchar_t c) { return std::iswxdigit(c); });
+    return name.size() >= 7 && name.size() <= 10 && name.starts_with(L"rf") &&
+           name.ends_with(L".tmp") && std::all_of(name.begin() + 2, name.end() - 4, ::iswxdigit);
 }
 
 class FileSaveWindows : public ::testing::Test {
   protected:
-    // Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" behind when the replaced file is
-    // in use; that one is not ours to clean up.
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> names = test::ListDirectory(test::WideRoot(dir_));
         std::erase_if(names, IsWineReplaceLeftover);
+        std::sort(names.begin(), names.end());
         return names;
     }
 
-    TempDir dir_;
+    test::TempDir dir_;
 };
 
-TEST_F(FileSaveWindows, NewFilesKeepTheirNamesWhateverTheCodePage) {
-    const std::wstring names[] = {L"patch.smp", L"\x041F\x0430\x0442\x0447.smp",
-                                  L"\x6F22\x5B57.smp", L"\x0416\x6F22 mixed.smp"};
+// Whatever the code page and however long the path: saved, replaced whole, read back.
+TEST_F(FileSaveWindows, NamesOutsideTheCodePageAndPastTheOldLimit) {
+    std::vector<std::wstring> names = {L"patch.smp", L"\x041F\x0430\x0442\x0447.smp",
+                                       L"\x6F22\x5B57.smp", L"\x0416\x6F22 mixed"};
+    std::vector<std::wstring> paths;
     for (const std::wstring& name : names) {
-        const std::wstring path = test::WideRoot(dir_) + L"\\" + name;
-        const SaveResult result = SaveFile(path, "patch\r\ntext");
-        EXPECT_EQ(result.outcome, SaveOutcome::Saved) << testing::PrintToString(name);
-        EXPECT_EQ(ReadWholeFile(path).view(), "patch\r\ntext") << testing::PrintToString(name);
+        paths.push_back(test::WideRoot(dir_) + L"\\" + name);
     }
-    std::vector<std::wstring> listed = Entries();
-    std::vector<std::wstring> expected(std::begin(names), std::end(names));
-    std::sort(listed.begin(), listed.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(listed, expected);
-}
-
-TEST_F(FileSaveWindows, ReplacesAnExistingFileWhole) {
-    const std::wstring path = WidePath(dir_, "old.smp");
-    test::WriteWide(path, std::string(10000, 'o'));
-    EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(test::ReadWide(path), "short");
-    EXPECT_EQ(Entries().size(), 1u);
-}
-
-TEST_F(FileSaveWindows, PathsPastTheOldLimitAreSaved) {
-    std::wstring path = test::WideRoot(dir_);
-    while (path.size() < 300) {
-        path += L"\\\x6F22\x5B57\x6F22\x5B57\x6F22\x5B57\x6F22\x5B57";
-        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    std::wstring deep = test::WideRoot(dir_);
+    while (deep.size() < 300) {
+        deep += L"\\\x6F22\x5B57\x0434\x0438\x0440\x0435\x043A\x0442";
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
     }
-    path += L"\\long.smp";
-    EXPECT_EQ(SaveFile(path, "new").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(SaveFile(path, "newer").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(test::ReadWide(L"\\\\?\\" + path), "newer");
+    paths.push_back(deep + L"\\long.smp");
+    names.push_back(L"\x6F22\x5B57\x0434\x0438\x0440\x0435\x043A\x0442");
+    const std::string bytes = test::CountingBytes(70'000, 5);
+    for (const std::wstring& path : paths) {
+        for (const std::string_view contents : {std::string_view(bytes), std::string_view()}) {
+            EXPECT_EQ(SaveFile(path, contents).outcome, SaveOutcome::Saved)
+                << testing::PrintToString(path);
+            EXPECT_EQ(test::ReadWide(L"\\\\?\\" + path), contents);
+            const LoadedFile file = ReadWholeFile(path);
+            EXPECT_FALSE(file.failed()) << testing::PrintToString(path);
+            EXPECT_EQ(file.view(), contents) << testing::PrintToString(path);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(Entries(), names);
 }
 
 // A read-only or locked patch cannot be opened for writing: it stays whole, nothing is left.
-TEST_F(FileSaveWindows, ProtectedPatchesCannotBeOpened) {
+// Once free, it is written in place, so a second name of it holds the new one too.
+TEST_F(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) {
     const std::wstring path = WidePath(dir_, "kept.smp");
+    const std::wstring link = WidePath(dir_, "link.smp");
     test::WriteWide(path, "the old patch");
-
+    const bool linked = ::CreateHardLinkW(link.c_str(), path.c_str(), nullptr);
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
     SaveResult result = SaveFile(path, "new text");
     EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
     EXPECT_EQ(result.cause, 5);
     EXPECT_EQ(test::ReadWide(path), "the old patch");
-    EXPECT_EQ(Entries().size(), 1u);
+    EXPECT_EQ(Entries().size(), linked ? 2u : 1u);
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
-
     {
         // Held by a program that lets others read it but not remove or change it.
         const FileHandle other = test::OpenElsewhere(path, GENERIC_READ, FILE_SHARE_READ);
@@ -95,70 +86,65 @@ TEST_F(FileSaveWindows, ProtectedPatchesCannotBeOpened) {
         EXPECT_EQ(result.cause, 11);
     }
     EXPECT_EQ(test::ReadWide(path), "the old patch");
-    EXPECT_EQ(Entries().size(), 1u);
-
+    EXPECT_EQ(Entries().size(), linked ? 2u : 1u);
     EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
     EXPECT_EQ(test::ReadWide(path), "new text");
-}
-
-// A second name of the patch is written in place, so both names hold the new one.
-TEST_F(FileSaveWindows, LinkedPatchesKeepBothNames) {
-    const std::wstring path = WidePath(dir_, "a.smp");
-    const std::wstring other = WidePath(dir_, "b.smp");
-    test::WriteWide(path, "the old patch");
-    if (!::CreateHardLinkW(other.c_str(), path.c_str(), nullptr)) {
-        GTEST_SKIP() << "no hard links here";
+    EXPECT_EQ(Entries().size(), linked ? 2u : 1u);
+    if (linked) {
+        EXPECT_EQ(test::ReadWide(link), "new text");
     }
-    EXPECT_EQ(SaveFile(path, "the new patch").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(test::ReadWide(path), "the new patch");
-    EXPECT_EQ(test::ReadWide(other), "the new patch");
-    EXPECT_EQ(Entries().size(), 2u);
-}
-
-TEST_F(FileSaveWindows, PathsThatCannotBeCreated) {
-    test::WriteWide(WidePath(dir_, "plain"), "keep");
-    ASSERT_TRUE(::CreateDirectoryW(WidePath(dir_, "folder").c_str(), nullptr));
-    for (const std::wstring& path :
-         {WidePath(dir_, "plain\\below.smp"), WidePath(dir_, "missing\\x.smp"),
-          WidePath(dir_, "folder"), std::wstring()}) {
-        EXPECT_EQ(SaveFile(path, "text").outcome, SaveOutcome::CannotOpen)
-            << testing::PrintToString(path);
-    }
-    EXPECT_EQ(test::ReadWide(WidePath(dir_, "plain")), "keep");
-    EXPECT_EQ(::GetFileAttributesW(WidePath(dir_, "folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(Entries().size(), 2u);
-}
-
-TEST_F(FileSaveWindows, DevicesAreWrittenDirectly) {
-    EXPECT_EQ(SaveFile(L"NUL", "text").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(SaveFile(L"\\\\.\\NUL", "text").outcome, SaveOutcome::Saved);
 }
 
 // Under wine the host's file system is drive Z:, and its full device fails every write.
-TEST_F(FileSaveWindows, FullDeviceIsDiskFull) {
-    const wchar_t* full = L"Z:\\dev\\full";
-    if (!FileHandle(::CreateFileW(full, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-             .valid()) {
-        GTEST_SKIP() << "no full device here";
+TEST_F(FileSaveWindows, OutcomesByWhatThePathNames) {
+    test::WriteWide(WidePath(dir_, "plain"), "keep");
+    ASSERT_TRUE(::CreateDirectoryW(WidePath(dir_, "folder").c_str(), nullptr));
+    const bool full = FileHandle(::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr))
+                          .valid();
+    const struct {
+        std::wstring path;
+        SaveOutcome outcome;
+        int cause;
+    } cases[] = {
+        {WidePath(dir_, "plain\\below.smp"), SaveOutcome::CannotOpen, 3},
+        {WidePath(dir_, "missing\\x.smp"), SaveOutcome::CannotOpen, 3},
+        {WidePath(dir_, "folder"), SaveOutcome::CannotOpen, 5},
+        {std::wstring(), SaveOutcome::CannotOpen, 3},
+        {L"NUL", SaveOutcome::Saved, 0},
+        {L"\\\\.\\NUL", SaveOutcome::Saved, 0},
+        {L"Z:\\dev\\full", SaveOutcome::WriteFailed, kFileErrorDiskFull},
+    };
+    for (const auto& c : cases) {
+        if (c.outcome == SaveOutcome::WriteFailed && !full) {
+            continue;  // no full device here
+        }
+        const SaveResult result = SaveFile(c.path, "text");
+        EXPECT_EQ(result.outcome, c.outcome) << testing::PrintToString(c.path);
+        EXPECT_EQ(result.cause, c.cause) << testing::PrintToString(c.path);
     }
-    const SaveResult result = SaveFile(full, "text");
-    EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
-    EXPECT_EQ(result.cause, kFileErrorDiskFull);
+    EXPECT_EQ(test::ReadWide(WidePath(dir_, "plain")), "keep");
+    EXPECT_NE(::GetFileAttributesW(WidePath(dir_, "folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              0u);
+    EXPECT_EQ(Entries().size(), 2u);
 }
 
 TEST(FileErrorCauseWindows, CausesBySystemError) {
-    struct Case {
-        DWORD error;
-        int cause;
-    };
-    for (const Case c : {Case{ERROR_DISK_FULL, 13}, Case{ERROR_HANDLE_DISK_FULL, 13}, Case{0, 13},
-                         Case{ERROR_ACCESS_DENIED, 5}, Case{ERROR_SHARING_VIOLATION, 11},
-                         Case{ERROR_LOCK_VIOLATION, 12}, Case{ERROR_FILE_NOT_FOUND, 2},
-                         Case{ERROR_PATH_NOT_FOUND, 3}, Case{ERROR_TOO_MANY_OPEN_FILES, 4},
-                         Case{ERROR_INVALID_HANDLE, 6}, Case{ERROR_INVALID_PARAMETER, 1},
-                         Case{ERROR_NOT_READY, 1}, Case{ERROR_UNABLE_TO_REMOVE_REPLACED, 1}}) {
-        EXPECT_EQ(FileErrorCauseFromWindowsError(c.error), c.cause) << "error " << c.error;
+    const std::pair<DWORD, int> cases[] = {{ERROR_DISK_FULL, 13},
+                                           {ERROR_HANDLE_DISK_FULL, 13},
+                                           {0, 13},
+                                           {ERROR_ACCESS_DENIED, 5},
+                                           {ERROR_SHARING_VIOLATION, 11},
+                                           {ERROR_LOCK_VIOLATION, 12},
+                                           {ERROR_FILE_NOT_FOUND, 2},
+                                           {ERROR_PATH_NOT_FOUND, 3},
+                                           {ERROR_TOO_MANY_OPEN_FILES, 4},
+                                           {ERROR_INVALID_HANDLE, 6},
+                                           {ERROR_INVALID_PARAMETER, 1},
+                                           {ERROR_NOT_READY, 1},
+                                           {ERROR_UNABLE_TO_REMOVE_REPLACED, 1}};
+    for (const auto& [error, cause] : cases) {
+        EXPECT_EQ(FileErrorCauseFromWindowsError(error), cause) << "error " << error;
     }
 }
 

@@ -15,20 +15,27 @@ const std::string kFirstStartFile =
     "NickName=Quorrel\r\nFullName=\r\nEmail=\r\nwww=" +
     std::string(kDefaultWww) + "\r\nicq=\r\n";
 
-std::wstring Writer() {
-    return test::ProgramDirectory() + L"SettingsWriter.exe";
+// Starts SettingsWriter (beside this test, or `program`) once for each of `runs`, all at once,
+// and expects each to succeed.
+void RunWriters(const std::vector<std::vector<std::wstring>>& runs, std::wstring program = {}) {
+    if (program.empty()) {
+        program = test::ProgramDirectory() + L"SettingsWriter.exe";
+    }
+    std::vector<FileHandle> writers;
+    for (const auto& args : runs) {
+        writers.push_back(test::StartProcess(program, args));
+    }
+    for (const FileHandle& writer : writers) {
+        EXPECT_EQ(test::WaitForExit(writer), 0u);
+    }
 }
 
 TEST(SettingsFileWindows, NamesOutsideTheCodePageAreKept) {
     TempDir dir;
-    // "Настройки" and U+6F22.
-    const std::string folder =
-        "\xD0\x9D\xD0\xB0\xD1\x81\xD1\x82\xD1\x80\xD0\xBE\xD0\xB9\xD0\xBA"
-        "\xD0\xB8 \xE6\xBC\xA2";
+    const std::string folder = "Настройки 漢";
     ASSERT_TRUE(::CreateDirectoryW(WidePath(dir, folder).c_str(), nullptr));
     const SettingsFile settings(dir.File(folder + "/Quorrel.ini"));
-    const AuthorSettings loaded = settings.LoadAuthorSettings();
-    EXPECT_EQ(loaded.author.nickname, kDefaultNickName);
+    EXPECT_EQ(settings.LoadAuthorSettings().author.nickname, kDefaultNickName);
     const std::wstring file = WidePath(dir, folder) + L"\\Quorrel.ini";
     EXPECT_EQ(test::ReadWide(file), kFirstStartFile);
     test::WriteWide(file, "[Group]\r\n0=b\r\n1=a\r\n");
@@ -69,13 +76,7 @@ TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
     for (int round = 0; round < 8; ++round) {
         TempDir dir;
         const std::wstring path = WidePath(dir, "Quorrel.ini");
-        std::vector<FileHandle> writers;
-        for (int w = 0; w < 3; ++w) {
-            writers.push_back(test::StartProcess(Writer(), {L"defaults", path}));
-        }
-        for (const FileHandle& writer : writers) {
-            EXPECT_EQ(test::WaitForExit(writer), 0u) << "round " << round;
-        }
+        RunWriters({{L"defaults", path}, {L"defaults", path}, {L"defaults", path}});
         ASSERT_EQ(test::ReadWide(path), kFirstStartFile) << "round " << round;
         ASSERT_EQ(test::ListDirectory(test::WideRoot(dir)),
                   std::vector<std::wstring>{L"Quorrel.ini"})
@@ -85,28 +86,16 @@ TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
 
 // Without the lock, concurrent read-modify-write cycles lose each other's lines.
 TEST(UpdateFileUnderLockWindows, WritersInSeveralProcessesLoseNothing) {
-    constexpr int kWriters = 3;
-    constexpr int kLines = 25;
     TempDir dir;
     const std::wstring path = WidePath(dir, "f");
-    std::vector<FileHandle> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        writers.push_back(test::StartProcess(
-            Writer(), {L"append", path, std::to_wstring(kLines), std::to_wstring(w) + L"\n"}));
-    }
-    for (const FileHandle& writer : writers) {
-        EXPECT_EQ(test::WaitForExit(writer), 0u);
-    }
+    RunWriters({{L"append", path, L"25", L"0\n"},
+                {L"append", path, L"25", L"1\n"},
+                {L"append", path, L"25", L"2\n"}});
     const std::string text = test::ReadWide(path);
-    for (int w = 0; w < kWriters; ++w) {
-        const std::string line = std::to_string(w) + "\n";
-        std::size_t count = 0;
-        for (auto pos = text.find(line); pos != std::string::npos; pos = text.find(line, pos + 1)) {
-            ++count;
-        }
-        EXPECT_EQ(count, std::size_t{kLines}) << "writer " << w;
+    for (const char line : {'0', '1', '2'}) {
+        EXPECT_EQ(std::count(text.begin(), text.end(), line), 25) << "writer " << line;
     }
-    EXPECT_EQ(text.size(), std::size_t{2 * kWriters * kLines});
+    EXPECT_EQ(text.size(), 150u);
 }
 
 TEST(UpdateFileUnderLockWindows, DirectoriesAndDevicesAreNotEdited) {
@@ -132,8 +121,9 @@ TEST(SettingsFilePathWindows, BesideTheExecutableInAFolderOutsideTheCodePage) {
         ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     }
     const std::wstring copy = folder + L"\\SettingsWriter.exe";
-    ASSERT_TRUE(::CopyFileW(Writer().c_str(), copy.c_str(), TRUE));
-    EXPECT_EQ(test::WaitForExit(test::StartProcess(copy, {L"beside"})), 0u);
+    ASSERT_TRUE(::CopyFileW((test::ProgramDirectory() + L"SettingsWriter.exe").c_str(),
+                            copy.c_str(), TRUE));
+    RunWriters({{L"beside"}}, copy);
     EXPECT_EQ(test::ReadWide(folder + L"\\Quorrel.ini"), kFirstStartFile);
 }
 

@@ -2,6 +2,7 @@
 
 #include <winioctl.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "FileSystemName.h"
@@ -18,18 +19,9 @@ std::wstring WidePath(const TempDir& dir, std::string_view name) {
 
 std::vector<std::wstring> ListDirectory(const std::wstring& directory) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    const HANDLE find = ::FindFirstFileW((directory + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().native());
     }
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(name);
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
     return names;
 }
 
@@ -64,33 +56,14 @@ std::wstring ProgramDirectory() {
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-namespace {
-
-// The quoting CommandLineToArgvW and the C runtime undo: backslashes count only before a quote.
-void AppendQuoted(std::wstring& line, const std::wstring& arg) {
-    line += L'"';
-    std::size_t backslashes = 0;
-    for (const wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        line.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        line += c;
-    }
-    line.append(2 * backslashes, L'\\');
-    line += L'"';
-}
-
-}  // namespace
-
 std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::wstring line;
-    AppendQuoted(line, program);
+    std::wstring line = L"\"" + program + L"\"";
     for (const std::wstring& arg : args) {
-        line += L' ';
-        AppendQuoted(line, arg);
+        // Quoted whole, which the C runtime undoes for any text without these two.
+        if (arg.find(L'"') != std::wstring::npos || arg.ends_with(L'\\')) {
+            throw std::invalid_argument("no plain quoting holds a test argument");
+        }
+        line += L" \"" + arg + L"\"";
     }
     return line;
 }
