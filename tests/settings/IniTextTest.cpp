@@ -65,6 +65,9 @@ const FindCase kFindCases[] = {
     {"PrefixIsNoMatch", "[AB]\nk=v\n[A]\nkk=1\n", "A", "k", std::nullopt},
     {"StrayCrStaysInValue", "[A]\nk=a\rb\n", "A", "k", "a\rb"},
     {"CrEndingTheFileEndsTheLine", "[A]\nk=v\r", "A", "k", "v"},
+    {"SemicolonAfterValueKept", "[A]\n k = \"Me\"  ; no comment\n", "A", "k",
+     "\"Me\"  ; no comment"},
+    {"CyrillicIsNotAscii", "[Group]\n0=x\n", kGroupUpper, "0", std::nullopt},
 };
 
 TEST(IniText, Find) {
@@ -147,24 +150,6 @@ TEST(IniText, SetChangesOnlyWhatItMust) {
             EXPECT_EQ(ini.Find(c.section, c.key), c.value) << c.name;
         }
     }
-}
-
-TEST(IniText, SeveralWritesKeepHandWrittenFile) {
-    const std::string head = "; Quorrel settings\r\n\r\n[Group]\r\n0 = " + kGroupMixed +
-                             "\r\n1=\t'Two'\r\n\r\n[Author Info]\r\n"
-                             "  NickName = \"Me\"   ; not a comment\r\n";
-    IniText ini(head + "FullName=\r\n");
-    ASSERT_TRUE(ini.Set("author info", "FULLNAME", "Full Name"));
-    ASSERT_TRUE(ini.Set("Author Info", "Email", ""));
-    ASSERT_TRUE(ini.Set("Patch Version", "value", "0.3"));
-    ASSERT_TRUE(ini.Set(kGroupUpper, "2", "  padded  "));
-    // The Cyrillic name is not the ASCII section "Group", so it is appended.
-    EXPECT_EQ(ini.bytes(), head +
-                               "FullName=Full Name\r\nEmail=\r\n[Patch Version]\r\nvalue=0.3\r\n[" +
-                               kGroupUpper + "]\r\n2=\"  padded  \"\r\n");
-    EXPECT_EQ(ini.Find("Group", "1"), "Two");
-    EXPECT_EQ(ini.Find("Author Info", "NickName"), "\"Me\"   ; not a comment");
-    EXPECT_EQ(ini.Find(kGroupLower, "2"), "  padded  ");
 }
 
 }  // namespace
