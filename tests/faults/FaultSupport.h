@@ -19,8 +19,7 @@ const std::string& CliPath();
 // bytes so two DIFF files give two different patches of the same size.
 std::string LargeDiff(std::size_t newBytes, std::uint8_t seed);
 
-// The names in a directory, sorted.
-std::vector<std::string> ListDirectory(const std::string& path);
+std::vector<std::string> ListDirectory(const std::string& path);  // sorted
 
 // What quorrel-cli prints for a message of the engine: Windows-1251 text shown as UTF-8.
 std::string CliLine(std::string_view subject, std::string_view cp1251Text);
@@ -37,11 +36,11 @@ struct ChildOptions {
 
 struct ChildResult {
     int exitCode = -1;  // -1 when it did not exit normally
-    int signal = 0;     // the signal that ended it
+    int signal = 0;
     bool timedOut = false;
-    std::string err;     // standard error
+    std::string err;
     long maxRssKib = 0;  // peak resident memory
-    double seconds = 0;  // wall time from start to end
+    double seconds = 0;
 };
 
 // A program run as a child process: standard input from /dev/null, standard output discarded,
