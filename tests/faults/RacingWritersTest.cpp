@@ -24,6 +24,7 @@ bool RunTogether(int count, const std::function<bool(int)>& body) {
     for (int i = 0; i < count; ++i) {
         const pid_t pid = ::fork();
         if (pid == 0) {
+            ::alarm(120);  // a writer that hangs must not outlive the test
             ::close(gate[1]);
             char go = 0;
             ::_exit(::read(gate[0], &go, 1) == 0 && body(i) ? 0 : 1);

@@ -69,11 +69,12 @@ Values Load(const std::string& path) {
 int LoadAsNobody(const std::string& path, const Values& expected) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::alarm(30);  // a child that hangs must not outlive the test
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             ::_exit(2);
         }
         const Values got = Load(path);
-        for (const std::string& value : got) {
+        for (const std::string& value : got != expected ? got : Values{}) {
             std::fprintf(stderr, "[%s] ", value.c_str());
         }
         ::_exit(got == expected ? 0 : 1);

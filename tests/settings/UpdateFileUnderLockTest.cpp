@@ -67,6 +67,7 @@ TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
         }
         const pid_t pid = ::fork();
         if (pid == 0) {
+            ::alarm(30);
             std::signal(SIGXFSZ, SIG_IGN);
             const struct rlimit rl = {16, 16};
             ::setrlimit(RLIMIT_FSIZE, &rl);
