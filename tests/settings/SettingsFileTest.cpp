@@ -87,8 +87,8 @@ int LoadAsNobody(const std::string& path, const Values& expected) {
 
 using Make = std::function<void(const std::string& dir)>;
 
-Make Text(std::string bytes, std::string name = "Quorrel.ini") {
-    return [=](const std::string& dir) { WriteFile(dir + "/" + name, bytes); };
+Make Text(std::string bytes) {
+    return [=](const std::string& dir) { WriteFile(dir + "/Quorrel.ini", bytes); };
 }
 
 struct Case {
