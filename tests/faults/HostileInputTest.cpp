@@ -1,7 +1,6 @@
 // Inputs that are not what a DIFF file or image should be: a directory, a FIFO nobody writes,
 // files of 4 GiB and more (sparse, so they cost no disk), a DIFF whose counts claim 4 GiB, and a
 // file that shrinks while it is read. Each gives a clear error, quickly and in bounded memory.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +11,6 @@
 #include <cstring>
 #include <thread>
 
-#include "Child.h"
 #include "DiffBuilder.h"
 #include "FaultSupport.h"
 #include "Messages.h"
@@ -26,17 +24,6 @@ using namespace std::chrono_literals;
 
 // Far below any input these cases name: what a process that never holds their contents needs.
 constexpr long kBoundedKib = 128 * 1024;
-
-// Makes a sparse file of `size` bytes; false when the filesystem cannot hold one that large.
-bool MakeSparse(const std::string& path, off_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::ftruncate(fd, size) == 0;
-    ::close(fd);
-    return ok;
-}
 
 class HostileInput : public ::testing::Test {
   protected:
@@ -69,52 +56,39 @@ class HostileInput : public ::testing::Test {
     const std::string out_ = dir_.File("out.smp");
 };
 
-TEST_F(HostileInput, DirectoryAsDiffOrImage) {
-    const std::string folder = dir_.File("folder.dif");
+// A directory, a FIFO nobody writes and files of 4 GiB and more, as the DIFF or the image.
+TEST_F(HostileInput, UnreadableKindsAreReadErrors) {
+    const std::string folder = dir_.File("folder"), fifo = dir_.File("fifo");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    ExpectRefused(Convert(folder), CliLine(folder, msg::kReadError));
-    ExpectRefused(Convert(diff_, folder), CliLine(folder, msg::kReadError));
-}
-
-TEST_F(HostileInput, FifoWithoutWriterDoesNotBlock) {
-    const std::string fifo = dir_.File("pipe.dif");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    ExpectRefused(Convert(fifo), CliLine(fifo, msg::kReadError));
-    ExpectRefused(Convert(diff_, fifo), CliLine(fifo, msg::kReadError));
-}
-
-TEST_F(HostileInput, FilesOf4GiBAndMoreAreFailedReads) {
+    std::vector<std::string> inputs = {folder, fifo};
     for (const off_t size : {off_t{0xFFFFFFFF}, off_t{0x100000000} + 4096}) {
         const std::string big = dir_.File("big-" + std::to_string(size));
-        if (!MakeSparse(big, size)) {
-            GTEST_SKIP() << "this filesystem holds no sparse file of " << size
-                         << " bytes: " << std::strerror(errno);
+        WriteFile(big, "");
+        if (::truncate(big.c_str(), size) != 0) {
+            std::printf("no sparse file of %lld bytes here: %s\n", static_cast<long long>(size),
+                        std::strerror(errno));
+            continue;
         }
-        SCOPED_TRACE("size " + std::to_string(size));
         const auto start = std::chrono::steady_clock::now();
         const LoadedFile file = ReadWholeFile(big);
-        EXPECT_TRUE(file.failed()) << "read " << file.size() << " bytes";
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the contents were read";
-        ExpectRefused(Convert(big), CliLine(big, msg::kReadError));
-        ExpectRefused(Convert(diff_, big), CliLine(big, msg::kReadError));
-        ::unlink(big.c_str());
+        EXPECT_TRUE(file.failed()) << size << ": read " << file.size() << " bytes";
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << size << ": contents were read";
+        inputs.push_back(big);
+    }
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input);
+        ExpectRefused(Convert(input), CliLine(input, msg::kReadError));
+        ExpectRefused(Convert(diff_, input), CliLine(input, msg::kReadError));
     }
 }
 
-TEST_F(HostileInput, DiffCountsClaiming4GiB) {
+TEST_F(HostileInput, DiffCountClaiming4GiB) {
     const std::string claims = dir_.File("claims.dif");
     // A NORD block claiming 4 GiB of new bytes in a file of a few dozen.
     WriteFile(claims,
               DiffBuilder().Nord(0, "ab").Block("FBLK", "NORD", 0xFFFFFFFF).Le32(0).bytes());
     ExpectRefused(Convert(claims, image_), CliLine(claims, msg::kBadDiffBlocks));
-
-    // Another type's count only steps the walk: a step past the end ends it, no error.
-    WriteFile(claims, DiffBuilder().Nord(0, "ab").Block("FBLK", "INFO", 0xFFFFFFF0, "x").bytes());
-    const ChildResult stepped = Convert(claims, image_);
-    EXPECT_EQ(stepped.exitCode, 0) << stepped.err;
-    EXPECT_LT(stepped.maxRssKib, kBoundedKib);
-    EXPECT_NE(ReadFile(out_).find("<nord offset=\"0x000000\" from=\"6969\" to=\"6162\" />"),
-              std::string::npos);
 }
 
 // A file cut short by another process while it is being read delivers what was there: a size
@@ -127,12 +101,8 @@ TEST(ShrinkingFile, ReadDeliversWhatWasThere) {
     const std::string head(4096, 'h');
     bool shrankDuringRead = false;
     for (int attempt = 0; attempt < 8 && !shrankDuringRead; ++attempt) {
-        ASSERT_TRUE(MakeSparse(path, kFull));
-        {
-            const int fd = ::open(path.c_str(), O_WRONLY);
-            ASSERT_EQ(::pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
-            ::close(fd);
-        }
+        WriteFile(path, head);
+        ASSERT_EQ(::truncate(path.c_str(), kFull), 0);
         std::thread cutter([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(5 + 10 * attempt));
             ::truncate(path.c_str(), kCut);
@@ -145,8 +115,6 @@ TEST(ShrinkingFile, ReadDeliversWhatWasThere) {
         // Past the head the file was a hole: zeros, however far the read got.
         EXPECT_EQ(file.view().find_first_not_of('\0', head.size()), std::string_view::npos);
         if (file.size() < kFull) {
-            std::printf("cut to %lld bytes while being read: %u bytes delivered\n",
-                        static_cast<long long>(kCut), file.size());
             shrankDuringRead = true;
             EXPECT_GE(file.size(), kCut);
         }

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
-#include "Child.h"
 #include "FaultSupport.h"
 #include "Messages.h"
 #include "TempDir.h"
@@ -21,10 +21,12 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-struct stat StatOf(const std::string& path) {
+// Owner, mode and identity: what a save must keep.
+std::string Kept(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info;
+    return std::to_string(info.st_uid) + " " + std::to_string(info.st_mode) + " " +
+           std::to_string(info.st_ino);
 }
 
 class UserFiles : public ::testing::Test {
@@ -41,25 +43,24 @@ class UserFiles : public ::testing::Test {
         ::unlink(fresh.c_str());
     }
 
-    // A folder for the case with the given mode and owner.
-    std::string Folder(const std::string& name, mode_t mode, uid_t owner) {
-        const std::string path = dir_.File(name);
-        EXPECT_EQ(::mkdir(path.c_str(), 0700), 0);
+    // A file, or a folder when `bytes` is nothing, with the given mode and owner.
+    static std::string Stage(const std::string& path, std::optional<std::string> bytes, mode_t mode,
+                             uid_t owner) {
+        if (bytes) {
+            WriteFile(path, *bytes);
+        } else {
+            EXPECT_EQ(::mkdir(path.c_str(), 0700), 0);
+        }
         EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
         EXPECT_EQ(::chmod(path.c_str(), mode), 0);
         return path;
     }
 
-    static void Stage(const std::string& path, const std::string& bytes, mode_t mode, uid_t owner) {
-        WriteFile(path, bytes);
-        EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
-        EXPECT_EQ(::chmod(path.c_str(), mode), 0);
-    }
-
-    ChildResult SaveAsNobody(const std::string& out) const {
+    ChildResult SaveAsNobody(const std::string& out, const std::string& settings = {}) const {
         ChildOptions nobody;
         nobody.user = kNobody;
-        return RunChild(CliPath(), ConvertArgs(settings_, diff_, out), nobody);
+        return RunChild(CliPath(), ConvertArgs(settings.empty() ? settings_ : settings, diff_, out),
+                        nobody);
     }
 
     TempDir dir_;
@@ -68,63 +69,56 @@ class UserFiles : public ::testing::Test {
     std::string patch_;
 };
 
-TEST_F(UserFiles, ProtectedPatchesCannotBeOpenedAndStayAsTheyWere) {
-    const std::string folder = Folder("open", 0777, 0);
-    struct Case {
-        const char* name;
+TEST_F(UserFiles, SavesKeepProtectionsOwnersAndOtherNames) {
+    const struct {
+        const char* file;
+        mode_t folderMode;
+        uid_t folderOwner;
         mode_t mode;
         uid_t owner;
+        bool saved;
+        bool linked;
+    } cases[] = {
+        {"open/read-only.smp", 0777, 0, 0444, kNobody, false, false},
+        {"open-too/roots.smp", 0777, 0, 0644, 0, false, false},
+        // Another user's writable patch in a sticky folder: a rename there is refused.
+        {"sticky/roots.smp", 01777, 0, 0666, 0, true, false},
+        // Two names of one patch in the user's own folder.
+        {"own/a.smp", 0755, kNobody, 0644, kNobody, true, true},
     };
-    for (const Case c : {Case{"read-only.smp", 0444, kNobody}, Case{"roots.smp", 0644, 0}}) {
-        const std::string out = folder + "/" + c.name;
-        Stage(out, "the protected patch", c.mode, c.owner);
+    for (const auto& c : cases) {
+        const std::string out = dir_.File(c.file);
+        const std::string folder = out.substr(0, out.rfind('/'));
+        const std::string second = folder + "/second.smp";
+        Stage(folder, {}, c.folderMode, c.folderOwner);
+        Stage(out, "old", c.mode, c.owner);
+        if (c.linked) {
+            ASSERT_EQ(::link(out.c_str(), second.c_str()), 0);
+        }
+        const std::string before = Kept(out);
         const ChildResult result = SaveAsNobody(out);
-        EXPECT_EQ(result.exitCode, 3) << c.name;
-        EXPECT_EQ(result.err, CliLine(out, msg::kCannotOpenOutput));
-        EXPECT_EQ(ReadFile(out), "the protected patch") << c.name;
+        EXPECT_EQ(result.exitCode, c.saved ? 0 : 3) << c.file;
+        EXPECT_EQ(result.err, c.saved ? "" : CliLine(out, msg::kCannotOpenOutput)) << c.file;
+        const std::string& now = c.saved ? patch_ : "old";
+        EXPECT_EQ(ReadFile(out) == now, true) << c.file;
+        EXPECT_EQ(!c.linked || ReadFile(second) == now, true) << "the second name differs";
+        EXPECT_EQ(Kept(out), before) << c.file;
+        EXPECT_EQ(ListDirectory(folder).size(), c.linked ? 2u : 1u) << c.file;
     }
-    EXPECT_EQ(ListDirectory(folder), (std::vector<std::string>{"read-only.smp", "roots.smp"}));
-}
-
-TEST_F(UserFiles, WritableFilesKeepTheirOwnerAndOtherNames) {
-    // Another user's writable patch in a sticky folder: a rename there is refused.
-    const std::string sticky = Folder("sticky", 01777, 0);
-    Stage(sticky + "/roots.smp", "old", 0666, 0);
-    // Two names of one patch in the user's own folder.
-    const std::string own = Folder("own", 0755, kNobody);
-    Stage(own + "/a.smp", "old", 0644, kNobody);
-    ASSERT_EQ(::link((own + "/a.smp").c_str(), (own + "/b.smp").c_str()), 0);
-
-    for (const std::string& out : {sticky + "/roots.smp", own + "/a.smp"}) {
-        const struct stat before = StatOf(out);
-        const ChildResult result = SaveAsNobody(out);
-        EXPECT_EQ(result.exitCode, 0) << out << ": " << result.err;
-        EXPECT_EQ(ReadFile(out) == patch_, true) << out;
-        const struct stat after = StatOf(out);
-        EXPECT_EQ(after.st_ino, before.st_ino) << out;
-        EXPECT_EQ(after.st_uid, before.st_uid) << out;
-        EXPECT_EQ(after.st_mode, before.st_mode) << out;
-    }
-    EXPECT_EQ(ReadFile(own + "/b.smp") == patch_, true) << "the second name kept the old patch";
-    EXPECT_EQ(ListDirectory(sticky), std::vector<std::string>{"roots.smp"});
-    EXPECT_EQ(ListDirectory(own), (std::vector<std::string>{"a.smp", "b.smp"}));
 }
 
 TEST_F(UserFiles, SettingsInAClosedFolderGetTheirDefaults) {
-    const std::string folder = Folder("closed", 0755, 0);
+    const std::string folder = Stage(dir_.File("closed"), {}, 0755, 0);
     const std::string ini = folder + "/Quorrel.ini";
     const std::string mine = "; mine\r\n[Group]\r\n0=Sound\r\n";
     Stage(ini, mine, 0666, 0);
-    ChildOptions nobody;
-    nobody.user = kNobody;
-    const ChildResult result = RunChild(
-        CliPath(), {"--settings", ini, "--id", "01020304", "-q", diff_, "-o", "-"}, nobody);
+    const ChildResult result = SaveAsNobody("-", ini);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ReadFile(ini),
               mine +
                   "[Patch Version]\r\nvalue=0.3\r\n[Author Info]\r\nNickName=Quorrel\r\n"
                   "FullName=\r\nEmail=\r\nwww=http://quorrel.example.org/\r\nicq=\r\n");
-    EXPECT_EQ(StatOf(ini).st_uid, 0u);
+    EXPECT_EQ(Kept(ini).rfind("0 ", 0), 0u) << "owned by root no more";
     EXPECT_EQ(ListDirectory(folder), std::vector<std::string>{"Quorrel.ini"});
 }
 
@@ -138,7 +132,7 @@ TEST_F(UserFiles, FatFileSystemsTakeSavesAndReplacements) {
         GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
     }
     const std::string image = dir_.File("fat.img");
-    const std::string mountPoint = Folder("fat", 0755, 0);
+    const std::string mountPoint = Stage(dir_.File("fat"), {}, 0755, 0);
     const std::string make = "mkfs.vfat -C " + image + " 4096 >/dev/null";
     const std::string mount =
         "mount -o loop,uid=65534,gid=65534,umask=022 " + image + " " + mountPoint + " 2>/dev/null";

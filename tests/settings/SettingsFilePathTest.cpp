@@ -18,8 +18,10 @@ constexpr const char* kSeparatorAndName = "/Quorrel.ini";
 constexpr const char* kThisProgram = "test_SettingsFilePath";
 #endif
 
-TEST(SettingsFilePath, IsQuorrelIniBesideThisExecutable) {
+TEST(SettingsFilePath, IsQuorrelIniBesideThisExecutableComputedOnce) {
     const std::string& path = SettingsFilePath();
+    EXPECT_EQ(&SettingsFilePath(), &path);
+    EXPECT_EQ(SettingsFile::ForExecutable().path(), path);
     const std::string name = kSeparatorAndName;
     ASSERT_GT(path.size(), name.size());
     EXPECT_EQ(path.substr(path.size() - name.size()), name);
@@ -28,12 +30,6 @@ TEST(SettingsFilePath, IsQuorrelIniBesideThisExecutable) {
     const std::filesystem::path directory = PathFromName(dir);
     EXPECT_EQ(directory.lexically_normal(),
               std::filesystem::absolute(directory).lexically_normal());
-}
-
-TEST(SettingsFilePath, ComputedOnceForTheProcess) {
-    const std::string& first = SettingsFilePath();
-    EXPECT_EQ(&SettingsFilePath(), &first);
-    EXPECT_EQ(SettingsFile::ForExecutable().path(), first);
 }
 
 }  // namespace
