@@ -1,0 +1,470 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "ComposeSmpPatch.h"
+#include "Cp1251.h"
+#include "DiffBuilder.h"
+#include "FileChecks.h"
+#include "MakePatchId.h"
+#include "TempDir.h"
+#include "WindowDriver.h"
+
+// The window's command sequences, once for every window: the fake view's, the Qt window's and
+// the Windows window's test programs each link this suite with their own StartWindow.
+namespace quorrel::test {
+namespace {
+
+std::string W(std::string_view utf8) {
+    return cp1251::FromUtf8(utf8).text;
+}
+
+std::string ErrorLine(std::string_view utf8) {
+    return MessageLine(utf8, "Ошибка", MessageIcon::Error, MessageButtons::Ok);
+}
+
+const std::string kNoImageWarning =
+    MessageLine("Внимание! BIN File не открыт.\r\nБез него smp-patch будет не полным.",
+                "Предупреждение", MessageIcon::Warning, MessageButtons::OkCancel);
+const std::string kNoFirmwareWarning =
+    MessageLine("Укажите прошивку, для которой будет использоваться патч!", "Предупреждение",
+                MessageIcon::Warning, MessageButtons::Ok);
+const std::string kSaved = MessageLine("SMP-патч успешно создан!", "Патч создан",
+                                       MessageIcon::Information, MessageButtons::Ok);
+const std::string kBadImage = ErrorLine("Некорректный BIN-файл!");
+const std::string kTitledSave = "save '" + std::string("Громкость") + "'";
+
+std::vector<std::string> Sorted(std::vector<std::string> entries) {
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+class WindowCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
+        ui_ = StartWindow(dir_.File("Quorrel.ini"));
+    }
+    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}) << "dialogs unchecked"; }
+
+    MainWindow& state() { return ui_->state(); }
+    Log TakeLog() { return ui_->dialogs.TakeLog(); }
+    std::string VersionMessage() {
+        return MessageLine("Введите целое положительное число.",
+                           cp1251::ToUtf8(ui_->view().ApplicationName()), MessageIcon::Warning,
+                           MessageButtons::Ok);
+    }
+
+    std::string Put(std::string_view name, std::string_view bytes) {
+        const std::string path = dir_.File(name);
+        WriteFile(path, bytes);
+        return path;
+    }
+    void Open(ControlId button, const std::string& path) {
+        ui_->dialogs.chosen.push_back(path);
+        ui_->Click(button);
+    }
+    // A DIFF with one change inside a 100-byte image and one beyond it.
+    std::string GoodDiff(std::string_view firmware = "NOT-IN-LIST") {
+        diffBytes_ = DiffBuilder(firmware).Nord(0x10, "\xAA\xBB").Nord(0x1000, "\xCC").bytes();
+        return Put("good.dif", diffBytes_);
+    }
+    void TypeFields() {
+        ui_->Type(ControlId::Title, W("Громкость"));
+        ui_->Type(ControlId::Group, W("Звук"));
+        ui_->Type(ControlId::Version, " 12 ");
+        ui_->Type(ControlId::Description, W("Громче \"звонок\" <b>"));
+        ui_->Type(ControlId::Firmware, "E250A");
+    }
+    // Saves to `out`, answering the no-image warning with `warning` when one is given.
+    Log SaveTo(const std::string& out, std::optional<MessageAnswer> warning = MessageAnswer::Ok) {
+        if (warning) {
+            ui_->dialogs.answers.push_back(*warning);
+        }
+        ui_->dialogs.chosen.push_back(out);
+        ui_->Click(ControlId::Save);
+        return TakeLog();
+    }
+    // The saved patch, after checking it is what the engine composes from the typed fields
+    // under the id it drew.
+    std::string Saved(const std::string& out, const std::string* image) const {
+        const std::string saved = ReadFile(out);
+        const std::size_t at = saved.find(" id=\"");
+        const std::string id = at == std::string::npos ? "" : saved.substr(at + 5, 8);
+        EXPECT_TRUE(IsPatchId(id)) << id;
+        PatchInfo info;
+        info.formatVersion = "0.4";
+        info.title = W("Громкость");
+        info.group = W("Звук");
+        info.version = 12;
+        info.description = W("Громче \"звонок\" <b>");
+        info.author = {"Nick", W("Иван Петров"), "ivan@example.org", "http://example.org/",
+                       "12345"};
+        info.firmware = "E250A";
+        const LoadedFile diff = LoadedFile::FromBytes(diffBytes_);
+        const LoadedFile img = LoadedFile::FromBytes(image == nullptr ? "" : *image);
+        EXPECT_EQ(saved, ComposeSmpPatchWithId(info, id, diff, image ? &img : nullptr).text);
+        return saved;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<WindowDriver> ui_;
+    std::string diffBytes_;
+};
+
+TEST_F(WindowCommands, FirstShowingFillsListsUpToTheGapAndFocusesDiffPath) {
+    EXPECT_EQ(ui_->Text(ControlId::Version), "1");
+    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    EXPECT_EQ(ui_->Focus(), ControlId::DiffPath);
+    EXPECT_TRUE(ui_->HasIcon());
+    EXPECT_EQ(Sorted(ui_->List(ControlId::Group)), Sorted({W("Яблоко"), W("арбуз"), W("Арбуз")}));
+    EXPECT_EQ(Sorted(ui_->List(ControlId::Firmware)),
+              (std::vector<std::string>{"E250A", "E250B", "E250C", "E250D"}));
+    for (const ControlId combo : {ControlId::Group, ControlId::Firmware}) {
+        EXPECT_EQ(ui_->DroppedHeight(combo), 4 * ui_->view().Height(combo));
+    }
+    EXPECT_FALSE(state().diffAccepted());
+    EXPECT_FALSE(state().imageAccepted());
+    EXPECT_TRUE(state().diff().failed());
+    EXPECT_TRUE(state().image().failed());
+}
+
+TEST_F(WindowCommands, CancelledOpenChangesNothing) {
+    const std::string path = GoodDiff();
+    Open(ControlId::OpenDiff, path);
+    const std::uint8_t* held = state().diff().data();
+    TakeLog();
+
+    Open(ControlId::OpenDiff, "");
+    Open(ControlId::OpenImage, "");
+    EXPECT_EQ(TakeLog(), (Log{"open 'good.dif'", "open ''"}));
+    EXPECT_EQ(state().diffPath(), path);
+    EXPECT_EQ(state().diff().data(), held);
+    EXPECT_TRUE(state().diffAccepted());
+    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
+    EXPECT_EQ(state().imagePath(), "");
+    EXPECT_FALSE(state().imageAccepted());
+}
+
+TEST_F(WindowCommands, RefusedDiffShowsItsPathAndErrorLeavesFirmwareAndDisablesSave) {
+    const struct {
+        std::string name;
+        std::optional<std::string> bytes;  // none: the file does not exist
+        std::string error;
+    } cases[] = {
+        {"missing.dif", std::nullopt, "Ошибка считывания данных из файла!"},
+        {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
+         "Неизвестный класс телефона 'XYZ'!"},
+        {"empty.dif", "", "Неверный формат DIFF-файла!"},
+    };
+    for (const auto& c : cases) {
+        Open(ControlId::OpenDiff, GoodDiff());
+        TakeLog();
+        const std::string path = c.bytes ? Put(c.name, *c.bytes) : dir_.File(c.name);
+        Open(ControlId::OpenDiff, path);
+        EXPECT_EQ(TakeLog(), (Log{"open 'good.dif'", ErrorLine(c.error)})) << c.name;
+        EXPECT_EQ(ui_->Text(ControlId::DiffPath), path);
+        EXPECT_EQ(ui_->Text(ControlId::Firmware), "NOT-IN-LIST") << c.name;
+        EXPECT_FALSE(ui_->Enabled(ControlId::Save)) << c.name;
+        EXPECT_FALSE(state().diffAccepted()) << c.name;
+        EXPECT_EQ(state().diff().failed(), !c.bytes) << c.name;
+    }
+}
+
+TEST_F(WindowCommands, GoodDiffPutsTheHeldVersionBackAndItsFirmwareNameEvenWhenNotListed) {
+    ui_->Type(ControlId::Version, "abc");
+    const std::string path = GoodDiff("UNLISTED-16BYTES");
+    Open(ControlId::OpenDiff, path);
+    EXPECT_EQ(TakeLog(), Log{"open ''"});
+    EXPECT_EQ(ui_->Text(ControlId::DiffPath), path);
+    EXPECT_EQ(ui_->Text(ControlId::Version), "1");
+    EXPECT_EQ(ui_->Text(ControlId::Firmware), "UNLISTED-16BYTES");
+    EXPECT_EQ(ui_->List(ControlId::Firmware).size(), 4u);
+    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
+    EXPECT_TRUE(state().diffAccepted());
+    EXPECT_EQ(state().version(), 1u);
+    EXPECT_EQ(state().diff().size(), diffBytes_.size());
+}
+
+TEST_F(WindowCommands, SaveIsEnabledExactlyWhileTheLastDiffPassed) {
+    const struct {
+        std::string name;
+        std::string bytes;
+        bool enabled;
+    } steps[] = {
+        {"empty.dif", "", false},
+        {"good.dif", DiffBuilder().bytes(), true},
+        {"magic.dif", DiffBuilder("FW", "SGHA", "XXXX").bytes(), false},
+        {"good2.dif", DiffBuilder().Nord(1, "x").bytes(), true},
+        {"short.dif", DiffBuilder().bytes().substr(0, 31), false},
+    };
+    for (const auto& step : steps) {
+        Open(ControlId::OpenDiff, Put(step.name, step.bytes));
+        EXPECT_EQ(ui_->Enabled(ControlId::Save), step.enabled) << step.name;
+        EXPECT_EQ(state().diffAccepted(), step.enabled) << step.name;
+    }
+    // An image, accepted or not, never decides Save.
+    Open(ControlId::OpenImage, Put("small.bin", "abc"));
+    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    TakeLog();
+}
+
+TEST_F(WindowCommands, InvalidVersionShowsMessageFocusesAndSelectsAndKeepsOldValue) {
+    ui_->Type(ControlId::Version, "7");
+    ASSERT_TRUE(state().TakeFields());
+    ui_->Type(ControlId::Description, "d");
+    ui_->Type(ControlId::Title, "t");
+    ui_->Type(ControlId::Version, "-1");
+    EXPECT_FALSE(state().TakeFields());
+    EXPECT_EQ(TakeLog(), Log{VersionMessage()});
+    EXPECT_EQ(ui_->Focus(), ControlId::Version);
+    EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version));
+    EXPECT_EQ(state().version(), 7u);
+    EXPECT_EQ(state().description(), "d") << "fields before the version are taken";
+    EXPECT_EQ(state().title(), "t");
+}
+
+TEST_F(WindowCommands, VersionTextsAsTaken) {
+    const struct {
+        std::string text;
+        bool ok;
+        std::uint32_t version;
+    } cases[] = {
+        {" 7 ", true, 7},
+        {"+5", true, 5},
+        {"00", true, 0},
+        {"\t9\t", true, 9},
+        {"99999999999999999999999999999999999999", true, 4294967295u},
+        {"+0", false, 5},
+        {"", false, 5},
+        {"1.5", false, 5},
+        {"abc", false, 5},
+        {std::string(31, ' ') + "3", false, 5},
+    };
+    for (const auto& c : cases) {
+        ui_->Type(ControlId::Version, "5");
+        ASSERT_TRUE(state().TakeFields());
+        ui_->Type(ControlId::Version, c.text);
+        EXPECT_EQ(state().TakeFields(), c.ok) << "'" << c.text << "'";
+        EXPECT_EQ(state().version(), c.version) << "'" << c.text << "'";
+        EXPECT_EQ(TakeLog().size(), c.ok ? 0u : 1u) << "'" << c.text << "'";
+    }
+}
+
+TEST_F(WindowCommands, EveryUserChangeOfTitleOrDescriptionTakesTheFields) {
+    ui_->Type(ControlId::Version, "x");
+    ui_->Type(ControlId::Title, "ab");
+    ui_->Type(ControlId::Description, "c");
+    EXPECT_EQ(TakeLog(), Log(3, VersionMessage()));
+    EXPECT_EQ(state().title(), "ab");
+    EXPECT_EQ(state().description(), "c");
+    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    // The program's own writes are no user change.
+    ui_->view().SetText(ControlId::Title, "cd");
+    ui_->view().SetText(ControlId::Description, "ef");
+    EXPECT_EQ(TakeLog(), Log{});
+}
+
+TEST_F(WindowCommands, ImageChecksAndTheirMessages) {
+    const std::string small = Put("small.bin", CountingBytes(100));
+    Open(ControlId::OpenImage, small);
+    EXPECT_EQ(TakeLog(), (Log{"open ''", kBadImage}));
+    EXPECT_EQ(ui_->Text(ControlId::ImagePath), small);
+    EXPECT_FALSE(state().imageAccepted());
+    EXPECT_EQ(state().image().size(), 100u) << "a rejected image keeps its contents";
+
+    const std::string missing = dir_.File("missing.bin");
+    Open(ControlId::OpenImage, missing);
+    EXPECT_EQ(TakeLog(), (Log{"open 'small.bin'", kBadImage}));
+    EXPECT_EQ(ui_->Text(ControlId::ImagePath), missing);
+    EXPECT_TRUE(state().image().failed());
+
+    Open(ControlId::OpenImage, Put("big.bin", std::string(kMinimumImageSize, '\0')));
+    EXPECT_EQ(TakeLog(), Log{"open 'missing.bin'"});
+    EXPECT_TRUE(state().imageAccepted());
+    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+}
+
+TEST_F(WindowCommands, DroppedFilesOpenInTheirOrderByTheirNames) {
+    const std::string diff = GoodDiff("DROPPED");
+    const std::string image = Put("IMAGE.Bin", CountingBytes(100));
+    const std::string text = Put("notes.txt", "not a DIFF file");
+    ui_->Type(ControlId::Version, "abc");
+    ui_->Drop({});
+    EXPECT_EQ(ui_->Text(ControlId::Version), "abc") << "dropping nothing changes nothing";
+    ui_->Drop({diff});
+    EXPECT_EQ(ui_->Text(ControlId::Firmware), "DROPPED");
+    EXPECT_EQ(ui_->Text(ControlId::Version), "1");
+    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
+    ui_->Drop({image, text});
+    // Each takes its command's road from the chosen path on: no chooser, the same messages.
+    EXPECT_EQ(TakeLog(), (Log{kBadImage, ErrorLine("Неверный формат DIFF-файла!")}));
+    EXPECT_EQ(ui_->Text(ControlId::Title), "");
+    EXPECT_EQ(ui_->Text(ControlId::DiffPath), text);
+    EXPECT_EQ(ui_->Text(ControlId::ImagePath), image);
+    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    EXPECT_EQ(state().image().size(), 100u);
+}
+
+TEST_F(WindowCommands, OnlyANameEndingInDotBinIsAnImage) {
+    const std::string bytes = DiffBuilder().bytes();
+    const struct {
+        std::string name;
+        bool image;
+    } cases[] = {
+        {"a.bin", true},      {"a.BIN", true},        {"a.bIn", true}, {".bin", true},
+        {"a.bin.dif", false}, {"a.dif.bin", true},    {"abin", false}, {"a.bi", false},
+        {"a.binx", false},    {"bin.d/a.dif", false},
+    };
+    std::filesystem::create_directory(dir_.File("bin.d"));
+    for (const auto& c : cases) {
+        const std::string path = Put(c.name, bytes);
+        ui_->Drop({path});
+        EXPECT_EQ(state().imagePath() == path, c.image) << c.name;
+        EXPECT_EQ(state().diffPath() == path, !c.image) << c.name;
+    }
+    TakeLog();
+}
+
+TEST_F(WindowCommands, SavingWithoutImageCancelledWritesNothing) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    TypeFields();
+    TakeLog();
+    EXPECT_EQ(SaveTo(dir_.File("out.smp"), MessageAnswer::Cancel), Log{kNoImageWarning});
+    EXPECT_EQ(ui_->dialogs.chosen.size(), 1u) << "the save chooser never ran";
+    ui_->dialogs.chosen.clear();
+    EXPECT_FALSE(FileExists(dir_.File("out.smp")));
+}
+
+TEST_F(WindowCommands, SavingWithoutImageAfterOkWritesThePatchWithoutOldBytes) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    TypeFields();
+    TakeLog();
+    const std::string out = dir_.File("out.smp");
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSaved}));
+    EXPECT_EQ(Saved(out, nullptr).find("from="), std::string::npos);
+}
+
+TEST_F(WindowCommands, EmptyFirmwareAfterOkStopsWithFocusOnFirmware) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    ui_->Type(ControlId::Firmware, "");
+    TakeLog();
+    ui_->dialogs.answers.push_back(MessageAnswer::Ok);
+    ui_->Click(ControlId::Save);
+    EXPECT_EQ(TakeLog(), (Log{kNoImageWarning, kNoFirmwareWarning}));
+    EXPECT_EQ(ui_->Focus(), ControlId::Firmware);
+
+    // Blanks count as text.
+    ui_->Type(ControlId::Firmware, " ");
+    EXPECT_EQ(SaveTo(""), (Log{kNoImageWarning, "save ''"}));
+}
+
+TEST_F(WindowCommands, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    const std::string image = CountingBytes(100);
+    Open(ControlId::OpenImage, Put("small.bin", image));
+    TypeFields();
+    TakeLog();
+    const std::string out = dir_.File("out.smp");
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSaved}));
+    const std::string saved = Saved(out, &image);
+    EXPECT_NE(saved.find("<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />"),
+              std::string::npos);
+    EXPECT_NE(saved.find("<nord offset=\"0x001000\" to=\"cc\" />"), std::string::npos);
+}
+
+TEST_F(WindowCommands, AcceptedImageReplacesAWholeFileWithoutWarningAndChangesNoState) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    std::string image(kMinimumImageSize, '\0');
+    image[0x10] = '\x01';
+    image[0x1000] = '\x02';
+    const std::string big = Put("image.bin", image);
+    Open(ControlId::OpenImage, big);
+    TypeFields();
+    const std::string out = Put("out.smp", std::string(100000, 'x'));
+    const std::uint8_t* diffHeld = state().diff().data();
+    TakeLog();
+    EXPECT_EQ(SaveTo(out, std::nullopt), (Log{kTitledSave, kSaved}));
+    const std::string saved = Saved(out, &image);
+    EXPECT_NE(saved.find("from=\"0100\""), std::string::npos);
+    EXPECT_NE(saved.find("from=\"02\""), std::string::npos);
+    EXPECT_EQ(state().diffPath(), dir_.File("good.dif"));
+    EXPECT_EQ(state().imagePath(), big);
+    EXPECT_TRUE(state().diffAccepted());
+    EXPECT_TRUE(state().imageAccepted());
+    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
+    EXPECT_EQ(state().diff().data(), diffHeld);
+    EXPECT_EQ(state().version(), 12u);
+}
+
+TEST_F(WindowCommands, FailedSavesShowTheirErrorAndWriteNothing) {
+    const struct {
+        std::string out;
+        bool badBlock;
+        std::string message;
+    } cases[] = {
+#ifndef _WIN32
+        {"/dev/full", false,
+         MessageLine("Диск переполнен в процессе обращения к " +
+                         cp1251::ToUtf8(ui_->view().TextFromName("/dev/full")) + ".",
+                     cp1251::ToUtf8(ui_->view().ApplicationName()), MessageIcon::Error,
+                     MessageButtons::Ok)},
+#endif
+        {dir_.File("no-such-dir/out.smp"), false, ErrorLine("Ошибка открытия файла!")},
+        {dir_.File("out.smp"), true, ErrorLine("Неверный формат файла DIFF-файла!")},
+    };
+    for (const auto& c : cases) {
+        if (c.badBlock) {
+            diffBytes_ = DiffBuilder().Nord(1, "a").Block("XBLK", "NORD", 5, "abcde").bytes();
+            Open(ControlId::OpenDiff, Put("bad-block.dif", diffBytes_));
+        } else {
+            Open(ControlId::OpenDiff, GoodDiff());
+        }
+        ui_->Type(ControlId::Firmware, "FW");
+        TakeLog();
+        EXPECT_EQ(SaveTo(c.out), (Log{kNoImageWarning, "save ''", c.message})) << c.out;
+        if (c.out != "/dev/full") {
+            EXPECT_FALSE(FileExists(c.out)) << c.out;
+        }
+    }
+}
+
+TEST_F(WindowCommands, EnterEndsOnlyWhenTheFieldsAreTaken) {
+    ui_->Type(ControlId::Version, "bad");
+    ui_->Enter();
+    EXPECT_EQ(TakeLog(), Log{VersionMessage()});
+    EXPECT_EQ(ui_->Focus(), ControlId::Version);
+    EXPECT_FALSE(ui_->Ended());
+
+    ui_->Type(ControlId::Version, "3");
+    ui_->Enter();
+    EXPECT_TRUE(ui_->Ended());
+    EXPECT_EQ(state().version(), 3u);
+}
+
+TEST_F(WindowCommands, EscapeEndsAtOnceWithoutTakingFields) {
+    ui_->Type(ControlId::Version, "5");
+    ui_->view().SetText(ControlId::Title, "shown");
+    ui_->Escape();
+    EXPECT_TRUE(ui_->Ended());
+    EXPECT_EQ(state().version(), 1u);
+    EXPECT_EQ(state().title(), "");
+}
+
+TEST_F(WindowCommands, CloseBoxReleasesBothContentsAndEnds) {
+    Open(ControlId::OpenDiff, GoodDiff());
+    Open(ControlId::OpenImage, Put("small.bin", "abc"));
+    ASSERT_FALSE(state().diff().failed());
+    ASSERT_FALSE(state().image().failed());
+    TakeLog();
+    ui_->CloseBox();
+    EXPECT_TRUE(ui_->Ended());
+    EXPECT_TRUE(state().diff().failed());
+    EXPECT_TRUE(state().image().failed());
+}
+
+}  // namespace
+}  // namespace quorrel::test
