@@ -35,7 +35,6 @@ const std::string kNoFirmwareWarning =
 const std::string kSaved = MessageLine("SMP-патч успешно создан!", "Патч создан",
                                        MessageIcon::Information, MessageButtons::Ok);
 const std::string kBadImage = ErrorLine("Некорректный BIN-файл!");
-const std::string kTitledSave = "save '" + std::string("Громкость") + "'";
 
 std::vector<std::string> Sorted(std::vector<std::string> entries) {
     std::sort(entries.begin(), entries.end());
@@ -126,62 +125,61 @@ TEST_F(WindowCommands, FirstShowingFillsListsUpToTheGapAndFocusesDiffPath) {
     for (const ControlId combo : {ControlId::Group, ControlId::Firmware}) {
         EXPECT_EQ(ui_->DroppedHeight(combo), 4 * ui_->view().Height(combo));
     }
-    EXPECT_FALSE(state().diffAccepted());
-    EXPECT_FALSE(state().imageAccepted());
-    EXPECT_TRUE(state().diff().failed());
-    EXPECT_TRUE(state().image().failed());
+    EXPECT_FALSE(state().diffAccepted() || state().imageAccepted());
+    EXPECT_TRUE(state().diff().failed() && state().image().failed());
 }
 
-TEST_F(WindowCommands, CancelledOpenChangesNothing) {
-    const std::string path = GoodDiff();
-    Open(ControlId::OpenDiff, path);
-    const std::uint8_t* held = state().diff().data();
-    TakeLog();
-
-    Open(ControlId::OpenDiff, "");
-    Open(ControlId::OpenImage, "");
-    EXPECT_EQ(TakeLog(), (Log{"open 'good.dif'", "open ''"}));
-    EXPECT_EQ(state().diffPath(), path);
-    EXPECT_EQ(state().diff().data(), held);
-    EXPECT_TRUE(state().diffAccepted());
-    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
-    EXPECT_EQ(state().imagePath(), "");
-    EXPECT_FALSE(state().imageAccepted());
-}
-
-TEST_F(WindowCommands, RefusedDiffShowsItsPathAndErrorLeavesFirmwareAndDisablesSave) {
+TEST_F(WindowCommands, RefusedOrCancelledDiffLeavesFirmwareAndDisablesSaveOnlyWhenRead) {
     const struct {
         std::string name;
         std::optional<std::string> bytes;  // none: the file does not exist
-        std::string error;
+        std::string error;                 // none: the chooser is cancelled
     } cases[] = {
+        {"", "", ""},
         {"missing.dif", std::nullopt, "Ошибка считывания данных из файла!"},
         {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
          "Неизвестный класс телефона 'XYZ'!"},
         {"empty.dif", "", "Неверный формат DIFF-файла!"},
     };
     for (const auto& c : cases) {
-        Open(ControlId::OpenDiff, GoodDiff());
+        const std::string good = GoodDiff();
+        Open(ControlId::OpenDiff, good);
+        const std::uint8_t* held = state().diff().data();
         TakeLog();
-        const std::string path = c.bytes ? Put(c.name, *c.bytes) : dir_.File(c.name);
+        const std::string path = c.name.empty() ? ""
+                                 : c.bytes      ? Put(c.name, *c.bytes)
+                                                : dir_.File(c.name);
         Open(ControlId::OpenDiff, path);
-        EXPECT_EQ(TakeLog(), (Log{"open 'good.dif'", ErrorLine(c.error)})) << c.name;
-        EXPECT_EQ(ui_->Text(ControlId::DiffPath), path);
+        EXPECT_EQ(TakeLog(), c.name.empty() ? Log{"open 'good.dif'"}
+                                            : (Log{"open 'good.dif'", ErrorLine(c.error)}));
+        EXPECT_EQ(ui_->Text(ControlId::DiffPath), c.name.empty() ? good : path);
+        EXPECT_EQ(state().diffPath(), c.name.empty() ? good : path);
         EXPECT_EQ(ui_->Text(ControlId::Firmware), "NOT-IN-LIST") << c.name;
-        EXPECT_FALSE(ui_->Enabled(ControlId::Save)) << c.name;
-        EXPECT_FALSE(state().diffAccepted()) << c.name;
+        EXPECT_EQ(ui_->Enabled(ControlId::Save), c.name.empty()) << c.name;
+        EXPECT_EQ(state().diffAccepted(), c.name.empty()) << c.name;
         EXPECT_EQ(state().diff().failed(), !c.bytes) << c.name;
+        EXPECT_EQ(state().diff().data() == held, c.name.empty()) << c.name;
     }
+    Open(ControlId::OpenImage, "");
+    EXPECT_EQ(TakeLog(), Log{"open ''"});
+    EXPECT_EQ(state().imagePath(), "");
+    EXPECT_FALSE(state().imageAccepted());
 }
 
-TEST_F(WindowCommands, GoodDiffPutsTheHeldVersionBackAndItsFirmwareNameEvenWhenNotListed) {
+TEST_F(WindowCommands, OpeningPutsTheHeldFieldsBackAndAGoodDiffItsFirmwareNameEvenUnlisted) {
     ui_->Type(ControlId::Version, "abc");
+    ui_->view().SetText(ControlId::Title, "t");
+    ui_->view().SetText(ControlId::Description, "d");
     const std::string path = GoodDiff("UNLISTED-16BYTES");
     Open(ControlId::OpenDiff, path);
     EXPECT_EQ(TakeLog(), Log{"open ''"});
-    EXPECT_EQ(ui_->Text(ControlId::DiffPath), path);
-    EXPECT_EQ(ui_->Text(ControlId::Version), "1");
-    EXPECT_EQ(ui_->Text(ControlId::Firmware), "UNLISTED-16BYTES");
+    for (const auto& [id, text] : {std::pair{ControlId::DiffPath, path},
+                                   {ControlId::Version, "1"},
+                                   {ControlId::Title, ""},
+                                   {ControlId::Description, ""},
+                                   {ControlId::Firmware, "UNLISTED-16BYTES"}}) {
+        EXPECT_EQ(ui_->Text(id), text) << static_cast<int>(id);
+    }
     EXPECT_EQ(ui_->List(ControlId::Firmware).size(), 4u);
     EXPECT_TRUE(ui_->Enabled(ControlId::Save));
     EXPECT_TRUE(state().diffAccepted());
@@ -212,22 +210,7 @@ TEST_F(WindowCommands, SaveIsEnabledExactlyWhileTheLastDiffPassed) {
     TakeLog();
 }
 
-TEST_F(WindowCommands, InvalidVersionShowsMessageFocusesAndSelectsAndKeepsOldValue) {
-    ui_->Type(ControlId::Version, "7");
-    ASSERT_TRUE(state().TakeFields());
-    ui_->Type(ControlId::Description, "d");
-    ui_->Type(ControlId::Title, "t");
-    ui_->Type(ControlId::Version, "-1");
-    EXPECT_FALSE(state().TakeFields());
-    EXPECT_EQ(TakeLog(), Log{VersionMessage()});
-    EXPECT_EQ(ui_->Focus(), ControlId::Version);
-    EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version));
-    EXPECT_EQ(state().version(), 7u);
-    EXPECT_EQ(state().description(), "d") << "fields before the version are taken";
-    EXPECT_EQ(state().title(), "t");
-}
-
-TEST_F(WindowCommands, VersionTextsAsTaken) {
+TEST_F(WindowCommands, VersionTextsAsTakenAndTheMessageForTheOthers) {
     const struct {
         std::string text;
         bool ok;
@@ -238,6 +221,7 @@ TEST_F(WindowCommands, VersionTextsAsTaken) {
         {"00", true, 0},
         {"\t9\t", true, 9},
         {"99999999999999999999999999999999999999", true, 4294967295u},
+        {"-1", false, 5},
         {"+0", false, 5},
         {"", false, 5},
         {"1.5", false, 5},
@@ -250,11 +234,15 @@ TEST_F(WindowCommands, VersionTextsAsTaken) {
         ui_->Type(ControlId::Version, c.text);
         EXPECT_EQ(state().TakeFields(), c.ok) << "'" << c.text << "'";
         EXPECT_EQ(state().version(), c.version) << "'" << c.text << "'";
-        EXPECT_EQ(TakeLog().size(), c.ok ? 0u : 1u) << "'" << c.text << "'";
+        EXPECT_EQ(TakeLog(), c.ok ? Log{} : Log{VersionMessage()}) << "'" << c.text << "'";
+        if (!c.ok) {
+            EXPECT_EQ(ui_->Focus(), ControlId::Version) << "'" << c.text << "'";
+            EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version)) << "'" << c.text << "'";
+        }
     }
 }
 
-TEST_F(WindowCommands, EveryUserChangeOfTitleOrDescriptionTakesTheFields) {
+TEST_F(WindowCommands, EveryUserChangeOfTitleOrDescriptionTakesTheFieldsBeforeTheVersion) {
     ui_->Type(ControlId::Version, "x");
     ui_->Type(ControlId::Title, "ab");
     ui_->Type(ControlId::Description, "c");
@@ -270,28 +258,34 @@ TEST_F(WindowCommands, EveryUserChangeOfTitleOrDescriptionTakesTheFields) {
 
 TEST_F(WindowCommands, ImageChecksAndTheirMessages) {
     const std::string small = Put("small.bin", CountingBytes(100));
-    Open(ControlId::OpenImage, small);
-    EXPECT_EQ(TakeLog(), (Log{"open ''", kBadImage}));
-    EXPECT_EQ(ui_->Text(ControlId::ImagePath), small);
-    EXPECT_FALSE(state().imageAccepted());
-    EXPECT_EQ(state().image().size(), 100u) << "a rejected image keeps its contents";
-
     const std::string missing = dir_.File("missing.bin");
-    Open(ControlId::OpenImage, missing);
-    EXPECT_EQ(TakeLog(), (Log{"open 'small.bin'", kBadImage}));
-    EXPECT_EQ(ui_->Text(ControlId::ImagePath), missing);
-    EXPECT_TRUE(state().image().failed());
-
-    Open(ControlId::OpenImage, Put("big.bin", std::string(kMinimumImageSize, '\0')));
-    EXPECT_EQ(TakeLog(), Log{"open 'missing.bin'"});
-    EXPECT_TRUE(state().imageAccepted());
-    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    const struct {
+        std::string path;
+        Log log;
+        bool accepted;
+        std::uint32_t size;  // -1 when the read failed
+    } steps[] = {
+        {small, {"open ''", kBadImage}, false, 100},
+        {missing, {"open 'small.bin'", kBadImage}, false, std::uint32_t(-1)},
+        {Put("big.bin", std::string(kMinimumImageSize, '\0')),
+         {"open 'missing.bin'"},
+         true,
+         kMinimumImageSize},
+    };
+    for (const auto& step : steps) {
+        Open(ControlId::OpenImage, step.path);
+        EXPECT_EQ(TakeLog(), step.log);
+        EXPECT_EQ(ui_->Text(ControlId::ImagePath), step.path);
+        EXPECT_EQ(state().imageAccepted(), step.accepted) << step.path;
+        EXPECT_EQ(state().image().size(), step.size) << "a rejected image keeps its contents";
+        EXPECT_FALSE(ui_->Enabled(ControlId::Save));
+    }
 }
 
 TEST_F(WindowCommands, DroppedFilesOpenInTheirOrderByTheirNames) {
     const std::string diff = GoodDiff("DROPPED");
     const std::string image = Put("IMAGE.Bin", CountingBytes(100));
-    const std::string text = Put("notes.txt", "not a DIFF file");
+    const std::string text = Put("Прошивка 漢.txt", "not a DIFF file");
     ui_->Type(ControlId::Version, "abc");
     ui_->Drop({});
     EXPECT_EQ(ui_->Text(ControlId::Version), "abc") << "dropping nothing changes nothing";
@@ -307,20 +301,18 @@ TEST_F(WindowCommands, DroppedFilesOpenInTheirOrderByTheirNames) {
     EXPECT_EQ(ui_->Text(ControlId::ImagePath), image);
     EXPECT_FALSE(ui_->Enabled(ControlId::Save));
     EXPECT_EQ(state().image().size(), 100u);
-}
 
-TEST_F(WindowCommands, OnlyANameEndingInDotBinIsAnImage) {
     const std::string bytes = DiffBuilder().bytes();
     const struct {
         std::string name;
         bool image;
-    } cases[] = {
+    } names[] = {
         {"a.bin", true},      {"a.BIN", true},        {"a.bIn", true}, {".bin", true},
         {"a.bin.dif", false}, {"a.dif.bin", true},    {"abin", false}, {"a.bi", false},
         {"a.binx", false},    {"bin.d/a.dif", false},
     };
     std::filesystem::create_directory(dir_.File("bin.d"));
-    for (const auto& c : cases) {
+    for (const auto& c : names) {
         const std::string path = Put(c.name, bytes);
         ui_->Drop({path});
         EXPECT_EQ(state().imagePath() == path, c.image) << c.name;
@@ -329,29 +321,17 @@ TEST_F(WindowCommands, OnlyANameEndingInDotBinIsAnImage) {
     TakeLog();
 }
 
-TEST_F(WindowCommands, SavingWithoutImageCancelledWritesNothing) {
+TEST_F(WindowCommands, SavingWithoutAnImageWarnsThenNeedsAFirmwareThenAName) {
     Open(ControlId::OpenDiff, GoodDiff());
     TypeFields();
-    TakeLog();
-    EXPECT_EQ(SaveTo(dir_.File("out.smp"), MessageAnswer::Cancel), Log{kNoImageWarning});
-    EXPECT_EQ(ui_->dialogs.chosen.size(), 1u) << "the save chooser never ran";
-    ui_->dialogs.chosen.clear();
-    EXPECT_FALSE(FileExists(dir_.File("out.smp")));
-}
-
-TEST_F(WindowCommands, SavingWithoutImageAfterOkWritesThePatchWithoutOldBytes) {
-    Open(ControlId::OpenDiff, GoodDiff());
-    TypeFields();
-    TakeLog();
     const std::string out = dir_.File("out.smp");
-    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSaved}));
-    EXPECT_EQ(Saved(out, nullptr).find("from="), std::string::npos);
-}
-
-TEST_F(WindowCommands, EmptyFirmwareAfterOkStopsWithFocusOnFirmware) {
-    Open(ControlId::OpenDiff, GoodDiff());
     ui_->Type(ControlId::Firmware, "");
     TakeLog();
+    EXPECT_EQ(SaveTo(out, MessageAnswer::Cancel), Log{kNoImageWarning});
+    EXPECT_EQ(ui_->dialogs.chosen.size(), 1u) << "the save chooser never ran";
+    ui_->dialogs.chosen.clear();
+    EXPECT_FALSE(FileExists(out));
+
     ui_->dialogs.answers.push_back(MessageAnswer::Ok);
     ui_->Click(ControlId::Save);
     EXPECT_EQ(TakeLog(), (Log{kNoImageWarning, kNoFirmwareWarning}));
@@ -359,7 +339,12 @@ TEST_F(WindowCommands, EmptyFirmwareAfterOkStopsWithFocusOnFirmware) {
 
     // Blanks count as text.
     ui_->Type(ControlId::Firmware, " ");
-    EXPECT_EQ(SaveTo(""), (Log{kNoImageWarning, "save ''"}));
+    EXPECT_EQ(SaveTo(""), (Log{kNoImageWarning, "save 'Громкость'"}));
+    EXPECT_FALSE(FileExists(out));
+
+    ui_->Type(ControlId::Firmware, "E250A");
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, "save 'Громкость'", kSaved}));
+    EXPECT_EQ(Saved(out, nullptr).find("from="), std::string::npos);
 }
 
 TEST_F(WindowCommands, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
@@ -369,7 +354,7 @@ TEST_F(WindowCommands, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
     TypeFields();
     TakeLog();
     const std::string out = dir_.File("out.smp");
-    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, kTitledSave, kSaved}));
+    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, "save 'Громкость'", kSaved}));
     const std::string saved = Saved(out, &image);
     EXPECT_NE(saved.find("<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />"),
               std::string::npos);
@@ -387,14 +372,13 @@ TEST_F(WindowCommands, AcceptedImageReplacesAWholeFileWithoutWarningAndChangesNo
     const std::string out = Put("out.smp", std::string(100000, 'x'));
     const std::uint8_t* diffHeld = state().diff().data();
     TakeLog();
-    EXPECT_EQ(SaveTo(out, std::nullopt), (Log{kTitledSave, kSaved}));
+    EXPECT_EQ(SaveTo(out, std::nullopt), (Log{"save 'Громкость'", kSaved}));
     const std::string saved = Saved(out, &image);
     EXPECT_NE(saved.find("from=\"0100\""), std::string::npos);
     EXPECT_NE(saved.find("from=\"02\""), std::string::npos);
     EXPECT_EQ(state().diffPath(), dir_.File("good.dif"));
     EXPECT_EQ(state().imagePath(), big);
-    EXPECT_TRUE(state().diffAccepted());
-    EXPECT_TRUE(state().imageAccepted());
+    EXPECT_TRUE(state().diffAccepted() && state().imageAccepted());
     EXPECT_TRUE(ui_->Enabled(ControlId::Save));
     EXPECT_EQ(state().diff().data(), diffHeld);
     EXPECT_EQ(state().version(), 12u);
@@ -431,9 +415,7 @@ TEST_F(WindowCommands, FailedSavesShowTheirErrorAndWriteNothing) {
         ui_->Type(ControlId::Firmware, "FW");
         TakeLog();
         EXPECT_EQ(SaveTo(c.out), (Log{kNoImageWarning, "save ''", c.message})) << c.out;
-        if (c.out != dir_.File("full.smp")) {
-            EXPECT_FALSE(FileExists(c.out)) << c.out;
-        }
+        EXPECT_TRUE(c.out == dir_.File("full.smp") || !FileExists(c.out)) << c.out;
     }
 }
 
@@ -443,7 +425,6 @@ TEST_F(WindowCommands, EnterEndsOnlyWhenTheFieldsAreTaken) {
     EXPECT_EQ(TakeLog(), Log{VersionMessage()});
     EXPECT_EQ(ui_->Focus(), ControlId::Version);
     EXPECT_FALSE(ui_->Ended());
-
     ui_->Type(ControlId::Version, "3");
     ui_->Enter();
     EXPECT_TRUE(ui_->Ended());
@@ -462,13 +443,11 @@ TEST_F(WindowCommands, EscapeEndsAtOnceWithoutTakingFields) {
 TEST_F(WindowCommands, CloseBoxReleasesBothContentsAndEnds) {
     Open(ControlId::OpenDiff, GoodDiff());
     Open(ControlId::OpenImage, Put("small.bin", "abc"));
-    ASSERT_FALSE(state().diff().failed());
-    ASSERT_FALSE(state().image().failed());
+    ASSERT_FALSE(state().diff().failed() || state().image().failed());
     TakeLog();
     ui_->CloseBox();
     EXPECT_TRUE(ui_->Ended());
-    EXPECT_TRUE(state().diff().failed());
-    EXPECT_TRUE(state().image().failed());
+    EXPECT_TRUE(state().diff().failed() && state().image().failed());
 }
 
 }  // namespace
