@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include <array>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "AboutBoxLayout.h"
@@ -183,195 +185,127 @@ class Win32Window : public ::testing::Test {
     HWND main_ = nullptr;
 };
 
-// One dialog template as the resources hold it (the extended form).
-struct TemplateItem {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    RECT rect{};  // left, top, width, height in dialog units
-    int id = 0;
-    int classAtom = 0;  // 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box
-    std::wstring text;
-};
-
+// One dialog template as the resources hold it (the extended form): the dialog's style, size
+// in dialog units, caption and font, and per control its style, place, id, class and text.
 struct ParsedTemplate {
+    struct Item {
+        DWORD style = 0;
+        short rect[4] = {};
+        int id = 0;
+        std::wstring className;  // lower case
+        std::wstring text;       // "#" and the number for a resource
+    };
     DWORD style = 0;
-    DWORD exStyle = 0;
-    RECT size{};
+    short size[2] = {};
     std::wstring caption;
     WORD points = 0;
     std::wstring font;
-    std::vector<TemplateItem> items;
-};
-
-class TemplateReader {
-  public:
-    explicit TemplateReader(const BYTE* at) : at_(at) {}
-    WORD Word() { return Take<WORD>(); }
-    DWORD Dword() { return Take<DWORD>(); }
-    short Short() { return Take<short>(); }
-    // A name or a number: 0 for none, 0xFFFF then the number, else a string.
-    std::wstring String(int* number = nullptr) {
-        const WORD first = Word();
-        if (first == 0xFFFF) {
-            const WORD value = Word();
-            if (number != nullptr) {
-                *number = value;
-            }
-            return {};
-        }
-        std::wstring text;
-        for (WORD unit = first; unit != 0; unit = Word()) {
-            text.push_back(static_cast<wchar_t>(unit));
-        }
-        return text;
-    }
-    void AlignToDword(const BYTE* base) {
-        while ((at_ - base) % 4 != 0) {
-            ++at_;
-        }
-    }
-    const BYTE* at() const { return at_; }
-    void Skip(std::size_t n) { at_ += n; }
-
-  private:
-    template <typename T>
-    T Take() {
-        T value;
-        std::memcpy(&value, at_, sizeof value);
-        at_ += sizeof value;
-        return value;
-    }
-    const BYTE* at_;
+    std::vector<Item> items;
 };
 
 ParsedTemplate ReadTemplate(int resource) {
     const HMODULE module = GetModuleHandleW(nullptr);
     const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource), MAKEINTRESOURCEW(5));
-    EXPECT_NE(found, nullptr) << resource;
     const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-    TemplateReader in(base);
+    const BYTE* at = base;
+    const auto take = [&at](auto value) {
+        std::memcpy(&value, at, sizeof value);
+        at += sizeof value;
+        return value;
+    };
+    // A name, or 0xFFFF and a number.
+    const auto text = [&] {
+        std::wstring out;
+        WORD unit = take(WORD{});
+        if (unit == 0xFFFF) {
+            return L"#" + std::to_wstring(take(WORD{}));
+        }
+        for (; unit != 0; unit = take(WORD{})) {
+            out.push_back(static_cast<wchar_t>(unit));
+        }
+        return out;
+    };
     ParsedTemplate parsed;
-    EXPECT_EQ(in.Word(), 1);       // version
-    EXPECT_EQ(in.Word(), 0xFFFF);  // the extended form
-    in.Dword();                    // help id
-    parsed.exStyle = in.Dword();
-    parsed.style = in.Dword();
-    const WORD count = in.Word();
-    parsed.size.left = in.Short();
-    parsed.size.top = in.Short();
-    parsed.size.right = in.Short();
-    parsed.size.bottom = in.Short();
-    EXPECT_EQ(in.String(), L"") << "menu";
-    EXPECT_EQ(in.String(), L"") << "class";
-    parsed.caption = in.String();
-    if ((parsed.style & DS_SETFONT) != 0) {
-        parsed.points = in.Word();
-        in.Word();   // weight
-        in.Skip(2);  // italic, character set
-        parsed.font = in.String();
-    }
-    for (WORD i = 0; i < count; ++i) {
-        in.AlignToDword(base);
-        TemplateItem item;
-        in.Dword();  // help id
-        item.exStyle = in.Dword();
-        item.style = in.Dword();
-        item.rect.left = in.Short();
-        item.rect.top = in.Short();
-        item.rect.right = in.Short();
-        item.rect.bottom = in.Short();
-        item.id = static_cast<int>(in.Dword());
-        // A class by name stands for the same predefined class as its number.
-        const std::wstring className = in.String(&item.classAtom);
-        for (const auto& [name, atom] :
-             {std::pair{L"button", 0x80}, std::pair{L"edit", 0x81}, std::pair{L"static", 0x82},
-              std::pair{L"combobox", 0x85}}) {
-            if (CompareStringOrdinal(className.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
-                item.classAtom = atom;
-            }
+    EXPECT_EQ(take(DWORD{}), 0xFFFF0001u) << "version 1 of the extended form";
+    take(std::array<DWORD, 2>{});  // help id, extended style
+    parsed.style = take(DWORD{});
+    parsed.items.resize(take(WORD{}));
+    take(DWORD{});  // x, y
+    parsed.size[0] = take(short{});
+    parsed.size[1] = take(short{});
+    EXPECT_EQ(text() + text(), L"") << "menu and class";
+    parsed.caption = text();
+    parsed.points = take(WORD{});
+    take(DWORD{});  // weight, italic, character set
+    parsed.font = text();
+    // The predefined classes by number.
+    const std::map<std::wstring, std::wstring> classes = {
+        {L"#128", L"button"}, {L"#129", L"edit"}, {L"#130", L"static"}, {L"#133", L"combobox"}};
+    for (ParsedTemplate::Item& item : parsed.items) {
+        at = base + (at - base + 3) / 4 * 4;
+        take(std::array<DWORD, 2>{});  // help id, extended style
+        item.style = take(DWORD{});
+        for (short& value : item.rect) {
+            value = take(short{});
         }
-        int ordinal = 0;
-        item.text = in.String(&ordinal);
-        if (item.text.empty() && ordinal != 0) {
-            item.text = L"#" + std::to_wstring(ordinal);
-        }
-        in.Skip(in.Word());  // creation data
-        parsed.items.push_back(item);
+        item.id = static_cast<int>(take(DWORD{}));
+        item.className = text();
+        CharLowerBuffW(item.className.data(), static_cast<DWORD>(item.className.size()));
+        item.className =
+            classes.contains(item.className) ? classes.at(item.className) : item.className;
+        item.text = text();
+        at += take(WORD{});  // creation data
     }
     return parsed;
 }
 
 // Each control of a template against the shared table: order, identifier, class, text, place
-// in dialog units and the styles the table implies.
+// in dialog units and the styles its kind implies.
 void ExpectTemplate(int resource, const DialogTemplate& table) {
     const ParsedTemplate parsed = ReadTemplate(resource);
-    EXPECT_EQ(parsed.size.right, table.width);
-    EXPECT_EQ(parsed.size.bottom, table.height);
+    EXPECT_EQ(parsed.size[0], table.width);
+    EXPECT_EQ(parsed.size[1], table.height);
     EXPECT_EQ(win32::Cp1251FromWide(parsed.caption), table.caption);
     EXPECT_EQ(parsed.points, 8);
     EXPECT_EQ(parsed.font, L"MS Sans Serif");
-    constexpr DWORD kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    EXPECT_EQ(parsed.style & kFrame, kFrame);
-    EXPECT_EQ(parsed.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+    constexpr DWORD kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
+    EXPECT_EQ(parsed.style & (kFrame | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), kFrame);
 
+    constexpr DWORD kEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
+    constexpr DWORD kCombo = 3 | CBS_SORT | WS_VSCROLL | CBS_AUTOHSCROLL;
+    const struct {
+        const wchar_t* className;
+        DWORD mask;
+        DWORD style;  // under the mask, with WS_VISIBLE and WS_TABSTOP
+        bool text;
+    } kinds[] = {
+        // In the order of ControlKind.
+        {L"static", 0xF, SS_LEFT, true},
+        {L"static", 0xF, SS_LEFT, true},
+        {L"static", 0xF, SS_ICON, false},
+        {L"edit", kEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, false},
+        {L"edit", kEdit, kEdit | WS_TABSTOP, false},
+        {L"button", 0xF, BS_PUSHBUTTON | WS_TABSTOP, true},
+        {L"button", 0xF, BS_DEFPUSHBUTTON | WS_TABSTOP, true},
+        {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, false},
+        {L"button", 0xF, BS_GROUPBOX, true},
+    };
     ASSERT_EQ(parsed.items.size(), table.controls.size());
     for (std::size_t i = 0; i < parsed.items.size(); ++i) {
-        const TemplateItem& item = parsed.items[i];
+        const ParsedTemplate::Item& item = parsed.items[i];
         const ControlTemplate& wanted = table.controls[i];
+        const auto& kind = kinds[static_cast<int>(wanted.kind)];
         EXPECT_EQ(item.id == 0xFFFF || item.id == -1 ? 0 : item.id, wanted.id) << wanted.name;
-        EXPECT_EQ(item.rect.left, wanted.rect.x) << wanted.name;
-        EXPECT_EQ(item.rect.top, wanted.rect.y) << wanted.name;
-        EXPECT_EQ(item.rect.right, wanted.rect.width) << wanted.name;
-        EXPECT_EQ(item.rect.bottom, wanted.rect.height) << wanted.name;
-        EXPECT_NE(item.style & WS_VISIBLE, 0u) << wanted.name;
-        const bool tabStop = (item.style & WS_TABSTOP) != 0;
-        const DWORD kind = item.style & 0xFu;
-        switch (wanted.kind) {
-            case ControlKind::Label:
-            case ControlKind::MultiLineLabel:
-                EXPECT_EQ(item.classAtom, 0x82) << wanted.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(SS_LEFT)) << wanted.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
-                EXPECT_FALSE(tabStop) << wanted.name;
-                break;
-            case ControlKind::Icon:
-                EXPECT_EQ(item.classAtom, 0x82) << wanted.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(SS_ICON)) << wanted.name;
-                EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << wanted.name;
-                break;
-            case ControlKind::Edit:
-            case ControlKind::ReadOnlyEdit:
-                EXPECT_EQ(item.classAtom, 0x81) << wanted.name;
-                EXPECT_EQ((item.style & ES_READONLY) != 0, wanted.kind == ControlKind::ReadOnlyEdit)
-                    << wanted.name;
-                EXPECT_NE(item.style & ES_AUTOHSCROLL, 0u) << wanted.name;
-                EXPECT_NE(item.style & WS_BORDER, 0u) << wanted.name;
-                EXPECT_TRUE(tabStop) << wanted.name;
-                break;
-            case ControlKind::PushButton:
-            case ControlKind::DefaultPushButton:
-                EXPECT_EQ(item.classAtom, 0x80) << wanted.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(wanted.kind == ControlKind::PushButton
-                                                       ? BS_PUSHBUTTON
-                                                       : BS_DEFPUSHBUTTON))
-                    << wanted.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
-                EXPECT_TRUE(tabStop) << wanted.name;
-                break;
-            case ControlKind::ComboBox:
-                EXPECT_EQ(item.classAtom, 0x85) << wanted.name;
-                EXPECT_EQ(item.style & 3u, static_cast<DWORD>(CBS_DROPDOWN)) << wanted.name;
-                EXPECT_NE(item.style & CBS_SORT, 0u) << wanted.name;
-                EXPECT_NE(item.style & WS_VSCROLL, 0u) << wanted.name;
-                EXPECT_EQ(item.style & CBS_AUTOHSCROLL, 0u) << wanted.name;
-                EXPECT_TRUE(tabStop) << wanted.name;
-                break;
-            case ControlKind::GroupFrame:
-                EXPECT_EQ(item.classAtom, 0x80) << wanted.name;
-                EXPECT_EQ(kind, static_cast<DWORD>(BS_GROUPBOX)) << wanted.name;
-                EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
-                EXPECT_FALSE(tabStop) << wanted.name;
-                break;
+        const int place[] = {wanted.rect.x, wanted.rect.y, wanted.rect.width, wanted.rect.height};
+        EXPECT_EQ(std::vector<int>(item.rect, item.rect + 4), std::vector<int>(place, place + 4))
+            << wanted.name;
+        EXPECT_EQ(item.className, kind.className) << wanted.name;
+        EXPECT_EQ(item.style & (kind.mask | WS_TABSTOP | WS_VISIBLE), kind.style | WS_VISIBLE)
+            << wanted.name;
+        if (kind.text) {
+            EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
+        } else if (wanted.kind == ControlKind::Icon) {
+            EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << wanted.name;
         }
     }
 }
