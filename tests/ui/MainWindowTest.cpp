@@ -81,12 +81,16 @@ TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
     }
 }
 
-TEST(FakeWindow, SaveWithoutAcceptedDiffDoesNothingEvenWhenReached) {
+TEST(FakeWindow, SaveWithoutAcceptedDiffDoesNothingAndABareDotBinIsAnImage) {
     TempDir dir;
     FakeWindowView fake(dir.File("Quorrel.ini"));
     fake.state().FirstShowing();
     fake.state().SaveSmp();
     EXPECT_EQ(fake.dialogs.TakeLog(), Log{});
+    // A dropped name is judged as given, even with nothing before its extension.
+    fake.Drop({".bin"});
+    EXPECT_EQ(fake.state().imagePath(), ".bin");
+    EXPECT_EQ(fake.dialogs.TakeLog().size(), 1u);
 }
 
 }  // namespace
