@@ -4,18 +4,6 @@
 
 namespace quorrel::test {
 
-FakeWindowView::FakeWindowView(const std::string& settingsPath)
-    : window_(*this, SettingsFile(settingsPath)) {}
-
-std::string FakeWindowView::Text(ControlId id) const {
-    const auto found = texts.find(id);
-    return found == texts.end() ? std::string() : found->second;
-}
-
-void FakeWindowView::AddListEntry(ControlId combo, std::string_view text) {
-    lists[combo].emplace_back(text);
-}
-
 MessageAnswer FakeWindowView::ShowMessage(std::string_view text, std::string_view caption,
                                           MessageIcon icon, MessageButtons buttons) {
     return dialogs.Message(cp1251::ToUtf8(text), cp1251::ToUtf8(caption), icon, buttons);
@@ -29,25 +17,11 @@ std::string FakeWindowView::ChooseFile(const FileChoice& choice) {
                           name.starts_with('|') ? cp1251::ToUtf8(name.substr(1)) : name);
 }
 
-std::string FakeWindowView::NameFromText(std::string_view text) const {
-    return "|" + std::string(text);
-}
-
-std::string FakeWindowView::TextFromName(std::string_view name) const {
-    return std::string(name) + "|";
-}
-
 void FakeWindowView::Type(ControlId id, std::string_view cp1251) {
-    const bool reported = id == ControlId::Title || id == ControlId::Description;
-    if (cp1251.empty()) {
-        texts[id].clear();
-        if (reported) {
-            window_.FieldsChanged();
-        }
-    }
-    for (std::size_t n = 1; n <= cp1251.size(); ++n) {
+    // Emptying is one change; otherwise each character typed over the selection is one.
+    for (std::size_t n = cp1251.empty() ? 0 : 1; n <= cp1251.size(); ++n) {
         texts[id] = cp1251.substr(0, n);
-        if (reported) {
+        if (id == ControlId::Title || id == ControlId::Description) {
             window_.FieldsChanged();
         }
     }
@@ -64,11 +38,6 @@ void FakeWindowView::Click(ControlId button) {
     } else if (button == ControlId::Save) {
         window_.SaveSmp();
     }
-}
-
-bool FakeWindowView::Enabled(ControlId id) {
-    const auto found = enabled.find(id);
-    return found == enabled.end() || found->second;
 }
 
 }  // namespace quorrel::test

@@ -14,10 +14,11 @@ namespace quorrel::test {
 // user's answers come from the dialog script.
 class FakeWindowView : public WindowView, public WindowDriver {
   public:
-    explicit FakeWindowView(const std::string& settingsPath);
+    explicit FakeWindowView(const std::string& settingsPath)
+        : window_(*this, SettingsFile(settingsPath)) {}
 
     // WindowView
-    std::string Text(ControlId id) const override;
+    std::string Text(ControlId id) const override { return texts.contains(id) ? texts.at(id) : ""; }
     void SetText(ControlId id, std::string_view text) override { texts[id] = text; }
     void Enable(ControlId id, bool on) override { enabled[id] = on; }
     void Focus(ControlId id) override { focus = id; }
@@ -25,14 +26,20 @@ class FakeWindowView : public WindowView, public WindowDriver {
     int Height(ControlId) const override { return 21; }
     void SetDroppedHeight(ControlId combo, int height) override { dropped[combo] = height; }
     void ClearList(ControlId combo) override { lists[combo].clear(); }
-    void AddListEntry(ControlId combo, std::string_view text) override;
+    void AddListEntry(ControlId combo, std::string_view text) override {
+        lists[combo].emplace_back(text);
+    }
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                               MessageButtons buttons) override;
     std::string ChooseFile(const FileChoice& choice) override;
     std::string ApplicationName() const override { return "test_MainWindow"; }
     // The fake's file system takes names as Windows-1251 bytes; "|" marks the conversions.
-    std::string NameFromText(std::string_view text) const override;
-    std::string TextFromName(std::string_view name) const override;
+    std::string NameFromText(std::string_view text) const override {
+        return "|" + std::string(text);
+    }
+    std::string TextFromName(std::string_view name) const override {
+        return std::string(name) + "|";
+    }
     void AddFrameItems() override { ++frameItems; }
     void EndWindow() override { ++ended; }
 
@@ -46,7 +53,7 @@ class FakeWindowView : public WindowView, public WindowDriver {
     void Escape() override { window_.Cancel(); }
     void CloseBox() override { window_.Close(); }
     bool Ended() override { return ended > 0; }
-    bool Enabled(ControlId id) override;
+    bool Enabled(ControlId id) override { return !enabled.contains(id) || enabled[id]; }
     std::optional<ControlId> Focus() override { return focus; }
     bool WholeTextSelected(ControlId id) override { return selected == id; }
     std::vector<std::string> List(ControlId combo) override { return lists[combo]; }

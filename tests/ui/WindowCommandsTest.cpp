@@ -347,41 +347,48 @@ TEST_F(WindowCommands, SavingWithoutAnImageWarnsThenNeedsAFirmwareThenAName) {
     EXPECT_EQ(Saved(out, nullptr).find("from="), std::string::npos);
 }
 
-TEST_F(WindowCommands, TooSmallImageStillWarnsAndStillGivesOldBytesInsideIt) {
-    Open(ControlId::OpenDiff, GoodDiff());
-    const std::string image = CountingBytes(100);
-    Open(ControlId::OpenImage, Put("small.bin", image));
-    TypeFields();
-    TakeLog();
-    const std::string out = dir_.File("out.smp");
-    EXPECT_EQ(SaveTo(out), (Log{kNoImageWarning, "save 'Громкость'", kSaved}));
-    const std::string saved = Saved(out, &image);
-    EXPECT_NE(saved.find("<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />"),
-              std::string::npos);
-    EXPECT_NE(saved.find("<nord offset=\"0x001000\" to=\"cc\" />"), std::string::npos);
-}
-
-TEST_F(WindowCommands, AcceptedImageReplacesAWholeFileWithoutWarningAndChangesNoState) {
-    Open(ControlId::OpenDiff, GoodDiff());
-    std::string image(kMinimumImageSize, '\0');
-    image[0x10] = '\x01';
-    image[0x1000] = '\x02';
-    const std::string big = Put("image.bin", image);
-    Open(ControlId::OpenImage, big);
-    TypeFields();
-    const std::string out = Put("out.smp", std::string(100000, 'x'));
-    const std::uint8_t* diffHeld = state().diff().data();
-    TakeLog();
-    EXPECT_EQ(SaveTo(out, std::nullopt), (Log{"save 'Громкость'", kSaved}));
-    const std::string saved = Saved(out, &image);
-    EXPECT_NE(saved.find("from=\"0100\""), std::string::npos);
-    EXPECT_NE(saved.find("from=\"02\""), std::string::npos);
-    EXPECT_EQ(state().diffPath(), dir_.File("good.dif"));
-    EXPECT_EQ(state().imagePath(), big);
-    EXPECT_TRUE(state().diffAccepted() && state().imageAccepted());
-    EXPECT_TRUE(ui_->Enabled(ControlId::Save));
-    EXPECT_EQ(state().diff().data(), diffHeld);
-    EXPECT_EQ(state().version(), 12u);
+TEST_F(WindowCommands, ASaveTakesOldBytesFromAnyReadImageReplacesTheFileAndChangesNoState) {
+    std::string big(kMinimumImageSize, '\0');
+    big[0x10] = '\x01';
+    big[0x1000] = '\x02';
+    const struct {
+        std::string name;
+        std::string image;
+        bool warned;
+        std::vector<std::string> changes;
+    } cases[] = {
+        // A rejected image still draws the warning, and still gives the bytes inside it.
+        {"small.bin",
+         CountingBytes(100),
+         true,
+         {"<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />",
+          "<nord offset=\"0x001000\" to=\"cc\" />"}},
+        {"big.bin", big, false, {"from=\"0100\"", "from=\"02\""}},
+    };
+    for (const auto& c : cases) {
+        Open(ControlId::OpenDiff, GoodDiff());
+        Open(ControlId::OpenImage, Put(c.name, c.image));
+        TypeFields();
+        const std::string out = Put("out.smp", std::string(100000, 'x'));
+        const std::uint8_t* held = state().diff().data();
+        TakeLog();
+        Log expected{"save 'Громкость'", kSaved};
+        if (c.warned) {
+            expected.insert(expected.begin(), kNoImageWarning);
+        }
+        EXPECT_EQ(SaveTo(out, c.warned ? std::optional(MessageAnswer::Ok) : std::nullopt),
+                  expected);
+        const std::string saved = Saved(out, &c.image);
+        for (const std::string& change : c.changes) {
+            EXPECT_NE(saved.find(change), std::string::npos) << change;
+        }
+        EXPECT_EQ(state().diffPath(), dir_.File("good.dif"));
+        EXPECT_EQ(state().imagePath(), dir_.File(c.name));
+        EXPECT_EQ(state().imageAccepted(), !c.warned);
+        EXPECT_TRUE(state().diffAccepted() && ui_->Enabled(ControlId::Save)) << c.name;
+        EXPECT_EQ(state().diff().data(), held);
+        EXPECT_EQ(state().version(), 12u);
+    }
 }
 
 TEST_F(WindowCommands, FailedSavesShowTheirErrorAndWriteNothing) {

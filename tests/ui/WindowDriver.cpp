@@ -2,29 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "Cp1251.h"
 
 namespace quorrel::test {
 
-namespace {
-
-const char* IconName(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Error:
-            return "error";
-        case MessageIcon::Warning:
-            return "warning";
-        case MessageIcon::Information:
-            return "information";
-    }
-    return "?";
-}
-
-}  // namespace
-
 std::string MessageLine(std::string_view utf8Text, std::string_view utf8Caption, MessageIcon icon,
                         MessageButtons buttons) {
-    return "message [" + std::string(utf8Caption) + "] " + IconName(icon) +
+    const char* icons[] = {"error", "warning", "information"};  // in the order of MessageIcon
+    return "message [" + std::string(utf8Caption) + "] " + icons[static_cast<int>(icon)] +
            (buttons == MessageButtons::Ok ? " ok: " : " ok+cancel: ") + std::string(utf8Text);
 }
 
@@ -46,7 +33,7 @@ MessageAnswer DialogScript::Message(std::string_view utf8Text, std::string_view 
 std::string DialogScript::Choose(bool forOpening, std::string_view initialName) {
     const std::size_t slash = initialName.find_last_of("/\\");
     log_.push_back(
-        std::string(forOpening ? "open '" : "save '") +
+        (forOpening ? "open '" : "save '") +
         std::string(initialName.substr(slash == std::string_view::npos ? 0 : slash + 1)) + "'");
     if (chosen.empty()) {
         ADD_FAILURE() << "no file scripted for " << log_.back();
@@ -58,9 +45,7 @@ std::string DialogScript::Choose(bool forOpening, std::string_view initialName) 
 }
 
 Log DialogScript::TakeLog() {
-    Log out;
-    out.swap(log_);
-    return out;
+    return std::exchange(log_, {});
 }
 
 std::string WindowSettings() {
