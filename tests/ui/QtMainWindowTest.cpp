@@ -276,11 +276,13 @@ TEST_F(QtWindow, LayoutKeepsTheProportionsAndClipsNoText) {
     EXPECT_LT(frame->fontMetrics().horizontalAdvance(frame->title()), frame->width());
 }
 
-TEST_F(QtWindow, MnemonicsPressTheirButtonsAndSaveAddsTheExtension) {
+TEST_F(QtWindow, MnemonicsPressTheirButtonsAndAPickedEntryIsSaved) {
     const std::string diff = dir_.File("good.dif");
-    WriteFile(diff, DiffBuilder().bytes());
+    WriteFile(diff, DiffBuilder().Nord(1, "x").bytes());
     ui_->dialogs.chosen = {diff, "", dir_.File("Громкость")};
     ui_->dialogs.answers = {MessageAnswer::Ok};
+    ui_->Edit(ControlId::Group)->setFocus();
+    QTest::keyClick(window().control(ControlId::Group), Qt::Key_Down);  // the first entry
     // A mnemonic presses its button the way a click by shortcut does: after a short delay.
     for (const Qt::Key key : {Qt::Key_D, Qt::Key_B, Qt::Key_S}) {
         const std::size_t left = ui_->dialogs.chosen.size();
@@ -288,7 +290,9 @@ TEST_F(QtWindow, MnemonicsPressTheirButtonsAndSaveAddsTheExtension) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui_->dialogs.chosen.size() < left; })) << key;
     }
     EXPECT_EQ(ui_->dialogs.TakeLog().size(), 5u);
-    EXPECT_TRUE(FileExists(dir_.File("Громкость.smp")));
+    // The save chooser adds the extension to a name without one.
+    const std::string saved = ReadFile(dir_.File("Громкость.smp"));
+    EXPECT_NE(saved.find("group=\"" + cp1251::FromUtf8("арбуз").text + "\""), std::string::npos);
 }
 
 TEST_F(QtWindow, EnterOnAButtonPressesItAndInAComboBoxEndsWithoutInserting) {

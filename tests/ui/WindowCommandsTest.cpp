@@ -116,6 +116,7 @@ class WindowCommands : public ::testing::Test {
 
 TEST_F(WindowCommands, FirstShowingFillsListsUpToTheGapAndFocusesDiffPath) {
     EXPECT_EQ(ui_->Text(ControlId::Version), "1");
+    EXPECT_EQ(ui_->Text(ControlId::Group) + ui_->Text(ControlId::Firmware), "");
     EXPECT_FALSE(ui_->Enabled(ControlId::Save));
     EXPECT_EQ(ui_->Focus(), ControlId::DiffPath);
     EXPECT_TRUE(ui_->HasIcon());
@@ -136,7 +137,7 @@ TEST_F(WindowCommands, RefusedOrCancelledDiffLeavesFirmwareAndDisablesSaveOnlyWh
         std::string error;                 // none: the chooser is cancelled
     } cases[] = {
         {"", "", ""},
-        {"missing.dif", std::nullopt, "Ошибка считывания данных из файла!"},
+        {"нет такого.dif", std::nullopt, "Ошибка считывания данных из файла!"},
         {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
          "Неизвестный класс телефона 'XYZ'!"},
         {"empty.dif", "", "Неверный формат DIFF-файла!"},
@@ -431,6 +432,7 @@ TEST_F(WindowCommands, EnterEndsOnlyWhenTheFieldsAreTaken) {
     ui_->Enter();
     EXPECT_EQ(TakeLog(), Log{VersionMessage()});
     EXPECT_EQ(ui_->Focus(), ControlId::Version);
+    EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version));
     EXPECT_FALSE(ui_->Ended());
     ui_->Type(ControlId::Version, "3");
     ui_->Enter();
