@@ -29,10 +29,13 @@ TEST(FakeWindow, BuildingReadsTheAuthorDetailsOnceAndTouchesNoControl) {
     EXPECT_EQ(fake.focus, std::nullopt);
     EXPECT_EQ(fake.frameItems, 0);
 
-    // Later edits of the file do not reach the running window.
+    // Later edits of the file do not reach the running window; the lists hold what it lists.
     WriteFile(ini, WindowSettings());
+    fake.lists[ControlId::Firmware] = {"stale"};
     fake.state().FirstShowing();
     EXPECT_EQ(fake.state().authorSettings().author.nickname, "Quorrel");
+    EXPECT_EQ(fake.lists[ControlId::Firmware],
+              (std::vector<std::string>{"E250D", "E250C", "E250B", "E250A"}));
 }
 
 TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {

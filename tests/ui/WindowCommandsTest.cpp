@@ -71,12 +71,13 @@ class WindowCommands : public ::testing::Test {
         diffBytes_ = DiffBuilder(firmware).Nord(0x10, "\xAA\xBB").Nord(0x1000, "\xCC").bytes();
         return Put("good.dif", diffBytes_);
     }
+    // The version last: nothing but the save itself takes it.
     void TypeFields() {
         ui_->Type(ControlId::Title, W("Громкость"));
-        ui_->Type(ControlId::Group, W("Звук"));
-        ui_->Type(ControlId::Version, " 12 ");
         ui_->Type(ControlId::Description, W("Громче \"звонок\" <b>"));
+        ui_->Type(ControlId::Group, W("Звук"));
         ui_->Type(ControlId::Firmware, "E250A");
+        ui_->Type(ControlId::Version, " 12 ");
     }
     // Saves to `out`, answering the no-image warning with `warning` when one is given.
     Log SaveTo(const std::string& out, std::optional<MessageAnswer> warning = MessageAnswer::Ok) {
