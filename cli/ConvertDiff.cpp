@@ -113,6 +113,9 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
 
 ExitStatus CommitPatches(RunContext& run) {
     for (auto& [save, output] : run.pending) {
+        save.StartFlush();
+    }
+    for (auto& [save, output] : run.pending) {
         save.Flush();
     }
     ExitStatus status = ExitStatus::Written;

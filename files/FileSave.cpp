@@ -107,9 +107,16 @@ class FileSave::Impl {
             return;
         }
         written_ += bytes.size();
+        if (written_ - handedOver_ >= kWriteBehind) {
+            StartFlush();
+        }
+    }
+
+    void StartFlush() {
 #ifdef SYNC_FILE_RANGE_WRITE
-        if (written_ - handedOver_ >= kWriteBehind && road_ != Road::Direct) {
-            ::sync_file_range(fd, static_cast<off_t>(handedOver_),
+        if (result_.saved() && road_ != Road::Direct && written_ > handedOver_) {
+            ::sync_file_range(road_ == Road::Rename ? temp_.fd() : file_.get(),
+                              static_cast<off_t>(handedOver_),
                               static_cast<off_t>(written_ - handedOver_), SYNC_FILE_RANGE_WRITE);
             handedOver_ = written_;
         }
@@ -270,6 +277,10 @@ const SaveResult& FileSave::result() const {
 
 void FileSave::Write(std::string_view bytes) {
     impl_->Write(bytes);
+}
+
+void FileSave::StartFlush() {
+    impl_->StartFlush();
 }
 
 void FileSave::Flush() {

@@ -46,6 +46,9 @@ class FileSave {
     // The outcome so far; once failed, further calls do nothing.
     const SaveResult& result() const;
     void Write(std::string_view bytes);
+    // Hands what was written to the disk without waiting for it, so that the Flush of many saves
+    // started first finds their data on its way and shares one journal commit.
+    void StartFlush();
     // Makes what was written durable without putting it in place yet.
     void Flush();
     // Puts the new contents in place. With `syncFolder` false the caller syncs folder() itself,

@@ -429,6 +429,9 @@ void FileSave::Write(std::string_view bytes) {
     impl_->Write(bytes);
 }
 
+// Windows flushes once at the end; there is no separate start of the write-back.
+void FileSave::StartFlush() {}
+
 void FileSave::Flush() {
     impl_->Flush();
 }
