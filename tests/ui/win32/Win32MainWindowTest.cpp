@@ -493,6 +493,10 @@ TEST(Win32Resources, VersionRecordIconAndAboutEntry) {
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
                                reinterpret_cast<void**>(&translation), &length));
     EXPECT_EQ(*translation, 0x04E30419u);  // Russian, Windows-1251
+    // Filed under Russian like the dialogs, so a lookup by the program's language finds it.
+    EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1),
+                              MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)),
+              nullptr);
     EXPECT_EQ(VersionString(info, L"FileVersion"), L"1, 0, 0, 1");
     EXPECT_EQ(VersionString(info, L"ProductVersion"), L"1, 0, 0, 1");
     EXPECT_EQ(VersionString(info, L"InternalName"), L"Quorrel");
