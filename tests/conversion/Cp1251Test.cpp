@@ -27,6 +27,8 @@ TEST(Cp1251Codec, BytesAndCharactersCorrespondOneToOne) {
         const Encoded back = FromUtf8(ToUtf8(one));
         EXPECT_EQ(back.text, one) << "byte " << b;
         EXPECT_EQ(back.ok(), true) << "byte " << b;
+        const std::uint8_t folded = FoldCase(static_cast<std::uint8_t>(b));
+        EXPECT_EQ(FoldCase(folded), folded) << "byte " << b;
     }
     EXPECT_EQ(ToUnicode(0x98), U'\u0098');  // the one byte the code page leaves undefined
 }
