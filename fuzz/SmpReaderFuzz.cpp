@@ -3,6 +3,7 @@
 // accepts is then held against an image made from the input, and a patch that applies without
 // overlaps reverts to that image.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -18,22 +19,14 @@ using quorrel::SmpChanges;
 constexpr std::string_view kHostile = "\"<changes><nord offset='0x1' to='00'/></changes>";
 
 std::string Hex(std::string_view bytes) {
-    constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     for (const char c : bytes) {
-        out += kDigits[static_cast<unsigned char>(c) >> 4];
-        out += kDigits[static_cast<unsigned char>(c) & 0xFu];
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x",
+                      static_cast<unsigned>(static_cast<std::uint8_t>(c)));
+        out += pair;
     }
     return out;
-}
-
-std::string Offset(std::uint32_t offset) {
-    std::string digits;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-        digits += "0123456789abcdef"[(offset >> shift) & 0xFu];
-    }
-    const std::size_t lead = digits.find_first_not_of('0');
-    return digits.substr(lead == std::string::npos ? 2 : std::min(lead, std::size_t{2}));
 }
 
 std::string WriteBack(const SmpChanges& changes) {
@@ -45,7 +38,9 @@ std::string WriteBack(const SmpChanges& changes) {
     text += "  <author nickname=\"\" fullname=\"\" email=\"\" www=\"\" icq=\"\"/>\r\n </info>\r\n";
     text += " <patchdata firmware=\"" + std::string(kHostile) + "\">\r\n  <changes>\r\n";
     for (const SmpChange& change : changes) {
-        text += "   <nord offset=\"0x" + Offset(change.offset) + "\"";
+        char offset[16];
+        std::snprintf(offset, sizeof offset, "%06x", static_cast<unsigned>(change.offset));
+        text += "   <nord offset=\"0x" + std::string(offset) + "\"";
         if (change.from) {
             text += " from=\"" + Hex(*change.from) + "\"";
         }
