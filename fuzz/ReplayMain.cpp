@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -25,11 +23,11 @@ int main(int argc, char** argv) {
         }
     }
     for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         // Exactly the input's size, so a read past its end is caught by the sanitizers.
-        const std::vector<std::uint8_t> input(bytes.begin(), bytes.end());
-        if (!in.good() && !in.eof()) {
+        std::vector<std::uint8_t> input(std::filesystem::file_size(file));
+        std::ifstream in(file, std::ios::binary);
+        if (!in.read(reinterpret_cast<char*>(input.data()),
+                     static_cast<std::streamsize>(input.size()))) {
             std::fprintf(stderr, "cannot read %s\n", file.c_str());
             return 2;
         }
