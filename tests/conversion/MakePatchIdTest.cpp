@@ -41,15 +41,14 @@ TEST(MakePatchId, SameMillisecondSameIdOtherwiseDrawnAnew) {
 }
 
 TEST(IsPatchId, FormRules) {
-    EXPECT_TRUE(IsPatchId("0A1B2C3D"));
-    EXPECT_TRUE(IsPatchId("0FF0FEFE"));  // F and F may meet across two groups
-    EXPECT_FALSE(IsPatchId("FF000000"));
-    EXPECT_FALSE(IsPatchId("000000FF"));
-    EXPECT_FALSE(IsPatchId("0a1b2c3d"));
-    EXPECT_FALSE(IsPatchId("0A1B2C3"));
-    EXPECT_FALSE(IsPatchId("0A1B2C3D4"));
-    EXPECT_FALSE(IsPatchId("0G1B2C3D"));
-    EXPECT_FALSE(IsPatchId(""));
+    // F and F may meet across two groups, not within one.
+    for (const char* id : {"0A1B2C3D", "0FF0FEFE"}) {
+        EXPECT_TRUE(IsPatchId(id)) << id;
+    }
+    for (const char* id :
+         {"FF000000", "000000FF", "0a1b2c3d", "0A1B2C3", "0A1B2C3D4", "0G1B2C3D", ""}) {
+        EXPECT_FALSE(IsPatchId(id)) << id;
+    }
 }
 
 }  // namespace
