@@ -94,34 +94,23 @@ TEST_F(FileSaveTest, ReplacingKeepsModeOwnerLinksAndAttributes) {
     }
 }
 
-TEST_F(FileSaveTest, WritesThroughASymbolicLink) {
+// A link is followed, a dangling one creating its target; the link stays a link.
+TEST_F(FileSaveTest, WritesThroughSymbolicLinks) {
     std::filesystem::create_directory(dir_.File("real"));
-    const std::string target = dir_.File("real/patch.smp");
-    test::WriteFile(target, "old");
+    test::WriteFile(dir_.File("real/patch.smp"), "old");
     std::filesystem::create_symlink("real/patch.smp", dir_.File("link.smp"));
-    EXPECT_EQ(SaveFile(dir_.File("link.smp"), "new").outcome, SaveOutcome::Saved);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.smp")));
-    EXPECT_EQ(test::ReadFile(target), "new");
-    EXPECT_EQ(EntriesIn(dir_.File("real")), 1u);
-}
-
-TEST_F(FileSaveTest, DanglingLinkCreatesItsTarget) {
-    std::filesystem::create_symlink("made.smp", dir_.File("link.smp"));
-    EXPECT_EQ(SaveFile(dir_.File("link.smp"), "x").outcome, SaveOutcome::Saved);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.smp")));
-    EXPECT_EQ(test::ReadFile(dir_.File("made.smp")), "x");
-}
-
-TEST_F(FileSaveTest, FullDeviceIsDiskFull) {
-    if (!test::FileExists("/dev/full")) {
-        GTEST_SKIP() << "/dev/full is missing on this machine";
+    std::filesystem::create_symlink("real/made.smp", dir_.File("dangling.smp"));
+    for (const char* name : {"link.smp", "dangling.smp"}) {
+        EXPECT_EQ(SaveFile(dir_.File(name), name).outcome, SaveOutcome::Saved) << name;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir_.File(name))) << name;
     }
-    const SaveResult result = SaveFile("/dev/full", "text");
-    EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
-    EXPECT_EQ(result.cause, kFileErrorDiskFull);
+    EXPECT_EQ(test::ReadFile(dir_.File("real/patch.smp")), "link.smp");
+    EXPECT_EQ(test::ReadFile(dir_.File("real/made.smp")), "dangling.smp");
+    EXPECT_EQ(EntriesIn(dir_.File("real")), 2u);
 }
 
-TEST_F(FileSaveTest, PathsThatCannotBeCreated) {
+// Nothing is created or touched where a file cannot be; a full device reports a full disk.
+TEST_F(FileSaveTest, FailuresLeaveEverythingAsItWas) {
     test::WriteFile(dir_.File("plain"), "keep");
     std::filesystem::create_directory(dir_.File("folder"));
     for (const std::string& path :
@@ -131,6 +120,11 @@ TEST_F(FileSaveTest, PathsThatCannotBeCreated) {
     EXPECT_EQ(test::ReadFile(dir_.File("plain")), "keep");
     EXPECT_TRUE(std::filesystem::is_directory(dir_.File("folder")));
     EXPECT_EQ(EntriesIn(dir_.path()), 2u);
+    if (test::FileExists("/dev/full")) {
+        const SaveResult full = SaveFile("/dev/full", "text");
+        EXPECT_EQ(full.outcome, SaveOutcome::WriteFailed);
+        EXPECT_EQ(full.cause, kFileErrorDiskFull);
+    }
 }
 
 // In a child, so the file-size limit does not reach the test runner. A linked file is written
@@ -180,12 +174,14 @@ TEST(FileErrorText, FillsInThePath) {
     constexpr Cp1251Literal full = "Диск переполнен в процессе обращения к /a/b.smp.";
     constexpr Cp1251Literal none = "Нет ошибки.";
     constexpr Cp1251Literal seek = "Неудача при позиционировании на x";
+    constexpr Cp1251Literal past = "Попытка доступа к информации, находящейся за концом файла x.";
     constexpr Cp1251Literal unknown = "Неизвестная ошибка при доступе к x.";
+    const std::pair<int, std::string_view> cases[] = {{0, none},     {9, seek},     {14, past},
+                                                      {15, unknown}, {99, unknown}, {-1, unknown}};
+    for (const auto& [cause, text] : cases) {
+        EXPECT_EQ(FileErrorText(cause, "x"), text) << cause;
+    }
     EXPECT_EQ(FileErrorText(13, "/a/b.smp"), full.view());
-    EXPECT_EQ(FileErrorText(0, "x"), none.view());
-    EXPECT_EQ(FileErrorText(9, "x"), seek.view());
-    EXPECT_EQ(FileErrorText(99, "x"), unknown.view());
-    EXPECT_EQ(FileErrorText(-1, "x"), unknown.view());
     // A path holding %1 itself is inserted once, not expanded again.
     EXPECT_EQ(FileErrorText(2, "%1"), "%1" + std::string(FileErrorText(2, "")));
 }
