@@ -85,6 +85,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\"to=\"00\"/>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
+        {Doc("<nord offset=0x1 to=\"00\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
          "строка 4: ожидается элемент <nord .../> или </changes>"},
