@@ -75,19 +75,6 @@ TEST(ReadWholeFile, AnythingButARegularFileFails) {
     }
 }
 
-TEST(ReadWholeFile, FilesOf4GiBOrMoreFail) {
-    TempDir dir;
-    // Sparse files cost no disk; the size alone must refuse them before any allocation.
-    for (const off_t size : {off_t{0xFFFFFFFF}, off_t{0x100000000}, off_t{5} << 30}) {
-        const std::string path = dir.File("big");
-        test::WriteFile(path, "");
-        ASSERT_EQ(truncate(path.c_str(), size), 0);
-        const LoadedFile file = ReadWholeFile(path);
-        EXPECT_TRUE(file.failed()) << "size " << size;
-        EXPECT_EQ(file.data(), nullptr);
-    }
-}
-
 TEST(LoadedFile, ReleaseLeavesAFailedRead) {
     LoadedFile file = LoadedFile::FromBytes("abc");
     EXPECT_EQ(file.size(), 3u);
