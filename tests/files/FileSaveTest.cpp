@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "Cp1251Literal.h"
