@@ -64,6 +64,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
     } cases[] = {
         {"", notSmp},
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 1), notSmp},
+        {Doc(kTwo).substr(0, Doc(kTwo).size() - 2) + "x>", notSmp},
         {"<patch>\n<changes>\n</changes></patchdata></patch>",
          "строка 2: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
