@@ -79,7 +79,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
          "строка 4: изменение выходит за границу 4 ГиБ"},
         {Doc("<nord offset=\"16\" to=\"00\"/>"), badOffset},
         {Doc("<nord offset=\"0x\" to=\"00\"/>"), badOffset},
-        {Doc("<nord offset=\"0x1\" to=\"00\" size=\"1\"/>"), onlyThese},
+        {Doc("<nord offset=\"0x1\" to=\"00\" za-Z_A:0.9=\"1\"/>"), onlyThese},
         {Doc("<nord offset=\"0x1\" to=\"00\" to=\"00\"/>"), onlyThese},
         {Doc("\n<nord offset=\"0x1\" from=\"00\"/>"),
          "строка 5: у <nord> нет атрибута offset или to"},
