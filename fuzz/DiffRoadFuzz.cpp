@@ -94,15 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool knownMagic = size >= 32 && input.substr(0, 4) == "SPFD";
     QUORREL_REQUIRE(check.accepted == (knownMagic && input.substr(4, 4) == "SGHA"));
+    // The messages of refused headers are in tests/conversion/FileChecksTest.cpp.
     if (!check.accepted) {
         QUORREL_REQUIRE(!check.message.empty() && check.firmwareName.empty());
-        if (!knownMagic) {
-            QUORREL_REQUIRE(check.message == quorrel::msg::kBadDiffFormat.view());
-            return 0;
-        }
-        // An unknown class is named in the message, cut at its first zero byte.
-        const std::string_view field = input.substr(4, 4);
-        QUORREL_REQUIRE(check.message.find(field.substr(0, field.find('\0'))) != std::string::npos);
         return 0;
     }
     QUORREL_REQUIRE(check.message.empty());
@@ -116,13 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const LoadedFile image = LoadedFile::FromBytes(imageBytes);
     const LoadedFile failedImage;
-    quorrel::PatchInfo info{"0.3",
-                            "T\"<&>",
-                            "\xC3\xF0",
-                            4294967295u,
-                            "d",
-                            {"n", "f", "e", "w", "i"},
-                            check.firmwareName};
+    const quorrel::AuthorInfo author{"n", "f", "e", "w", "i"};
+    const quorrel::PatchInfo info{"0.3", "T\"<&>", "\xC3\xF0",        4294967295u,
+                                  "d",   author,   check.firmwareName};
     const ComposedPatch bare = quorrel::ComposeSmpPatchWithId(info, kId, diff, nullptr);
     Check(bare, info, input, nullptr);
     Check(quorrel::ComposeSmpPatchWithId(info, kId, diff, &image), info, input, &imageBytes);
