@@ -84,6 +84,10 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     const SmpChange overlapping{3, "de", "DE", 9};
     constexpr auto A = PatchDirection::Apply;
     constexpr auto V = PatchDirection::Revert;
+    constexpr auto Fits = FitVerdict::Fits;
+    constexpr auto Done = FitVerdict::AlreadyDone;
+    constexpr auto No = FitVerdict::DoesNotFit;
+    constexpr auto D = R::Differs;
     const struct {
         bool overlaps;
         SmpChanges changes;
@@ -93,28 +97,16 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         std::string result;
         std::vector<R> reasons;
     } cases[] = {
-        {false, {ab}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
-        {false, {ab}, "abABefgh", A, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {false, {abNoFrom}, "abABefgh", A, FitVerdict::AlreadyDone, "", {}},
-        {false, {abNoFrom}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
-        {false,
-         {wrongFrom, outside},
-         "abcdefgh",
-         A,
-         FitVerdict::DoesNotFit,
-         "",
-         {R::Differs, R::Outside}},
-        {true, {ab, overlapping}, "abcdefgh", A, FitVerdict::Fits, "abADEfgh", {}},
-        {true, {ab, overlapping}, "abADEfgh", V, FitVerdict::Fits, "abcdefgh", {}},
-        {false, {ab}, "abcdefgh", V, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {true, {abNoFrom, ab}, "abABefgh", V, FitVerdict::DoesNotFit, "", {R::NoFrom}},
-        {true,
-         {ab, ab, ab, ab, ab, ab, ab},
-         "abxyefgh",
-         A,
-         FitVerdict::DoesNotFit,
-         "",
-         {R::Differs, R::Differs, R::Differs, R::Differs, R::Differs}},
+        {false, {ab}, "abcdefgh", A, Fits, "abABefgh", {}},
+        {false, {ab}, "abABefgh", A, Done, "", {D}},
+        {false, {abNoFrom}, "abABefgh", A, Done, "", {}},
+        {false, {abNoFrom}, "abcdefgh", A, Fits, "abABefgh", {}},
+        {false, {wrongFrom, outside}, "abcdefgh", A, No, "", {D, R::Outside}},
+        {true, {ab, overlapping}, "abcdefgh", A, Fits, "abADEfgh", {}},
+        {true, {ab, overlapping}, "abADEfgh", V, Fits, "abcdefgh", {}},
+        {false, {ab}, "abcdefgh", V, Done, "", {D}},
+        {true, {abNoFrom, ab}, "abABefgh", V, No, "", {R::NoFrom}},
+        {true, {ab, ab, ab, ab, ab, ab, ab}, "abxyefgh", A, No, "", {D, D, D, D, D}},
     };
     for (const auto& c : cases) {
         const PatchFit fit = FitPatch(c.changes, c.image, c.direction);
