@@ -17,8 +17,9 @@ namespace {
 
 using test::TempDir;
 
-// Every byte, none of an empty file, and a regular file behind a link.
-TEST(ReadWholeFile, DeliversEveryByte) {
+// Every byte, none of an empty file, and a regular file behind a link. Parts are read where
+// asked; a file cut after opening delivers only what is left.
+TEST(ReadWholeFile, DeliversEveryByteAndInputFileItsParts) {
     TempDir dir;
     const std::string bytes = test::CountingBytes(70'000, 3);
     test::WriteFile(dir.File("a.bin"), bytes);
@@ -31,13 +32,6 @@ TEST(ReadWholeFile, DeliversEveryByte) {
         EXPECT_EQ(file.size(), expected.size()) << name;
         EXPECT_EQ(file.view() == expected, true) << name;
     }
-}
-
-// Parts are read where asked; a file cut after opening delivers only what is left.
-TEST(InputFile, ReadsPartsAndNoticesACut) {
-    TempDir dir;
-    const std::string bytes = test::CountingBytes(70'000, 3);
-    test::WriteFile(dir.File("a.bin"), bytes);
     const InputFile file(dir.File("a.bin"));
     ASSERT_TRUE(file.open());
     EXPECT_EQ(file.size(), bytes.size());
@@ -53,11 +47,6 @@ TEST(InputFile, ReadsPartsAndNoticesACut) {
 TEST(ReadWholeFile, AnythingButARegularFileFails) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
-    alarm(10);
-    EXPECT_TRUE(ReadWholeFile(dir.File("fifo")).failed());
-    alarm(0);
-
     const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -65,14 +54,16 @@ TEST(ReadWholeFile, AnythingButARegularFileFails) {
     ASSERT_LT(socketPath.size(), sizeof address.sun_path);
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_TRUE(ReadWholeFile(socketPath).failed());
-    close(sock);
-
+    // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
+    alarm(10);
     for (const std::string& path :
-         {std::string("/dev/null"), std::string("/dev/zero"), std::string("/"), dir.path(),
-          dir.File("missing"), std::string(), dir.File("missing/below")}) {
+         {dir.File("fifo"), socketPath, std::string("/dev/null"), std::string("/dev/zero"),
+          std::string("/"), dir.path(), dir.File("missing"), std::string(),
+          dir.File("missing/below")}) {
         EXPECT_TRUE(ReadWholeFile(path).failed()) << path;
     }
+    alarm(0);
+    close(sock);
 }
 
 TEST(LoadedFile, ReleaseLeavesAFailedRead) {
