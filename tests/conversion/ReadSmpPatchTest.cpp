@@ -86,7 +86,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\"to=\"00\"/>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
-        {Doc("<nord offset=0x1 to=\"00\"/>"), notAttribute},
+        {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
          "строка 4: ожидается элемент <nord .../> или </changes>"},
