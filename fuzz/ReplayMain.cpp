@@ -1,51 +1,38 @@
 // Runs a fuzz target over saved inputs (files, or directories of them) without libFuzzer, so the
 // seed corpus and every input that once broke a property replay in the ordinary test run.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
+#include <fstream>
+#include <set>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-void Replay(const std::filesystem::path& file) {
-    // Exactly the input's size, so a read past its end is caught by the sanitizers.
-    std::vector<std::uint8_t> input(std::filesystem::file_size(file));
-    std::FILE* in = std::fopen(file.c_str(), "rb");
-    if (in == nullptr || std::fread(input.data(), 1, input.size(), in) != input.size()) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
-        std::exit(2);
-    }
-    std::fclose(in);
-    LLVMFuzzerTestOneInput(input.data(), input.size());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    std::size_t replayed = 0;
+    std::set<std::filesystem::path> files;  // in name order, so a failure repeats
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
-        std::vector<std::filesystem::path> files;
-        if (std::filesystem::is_directory(path)) {
-            for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
                 if (entry.is_regular_file()) {
-                    files.push_back(entry.path());
+                    files.insert(entry.path());
                 }
             }
-            std::sort(files.begin(), files.end());
-        } else if (std::filesystem::is_regular_file(path)) {
-            files.push_back(path);
-        }
-        for (const auto& file : files) {
-            Replay(file);
-            ++replayed;
+        } else if (std::filesystem::is_regular_file(argv[i])) {
+            files.insert(argv[i]);
         }
     }
-    std::printf("replayed %zu inputs\n", replayed);
-    return replayed > 0 ? 0 : 1;
+    for (const auto& file : files) {
+        // Exactly the input's size, so a read past its end is caught by the sanitizers.
+        std::vector<std::uint8_t> input(std::filesystem::file_size(file));
+        std::ifstream in(file, std::ios::binary);
+        if (!in.read(reinterpret_cast<char*>(input.data()),
+                     static_cast<std::streamsize>(input.size()))) {
+            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            return 2;
+        }
+        LLVMFuzzerTestOneInput(input.data(), input.size());
+    }
+    std::printf("replayed %zu inputs\n", files.size());
+    return files.empty() ? 1 : 0;
 }

@@ -1,8 +1,9 @@
 // The SMP reader on any text: it refuses with a message or returns changes that, written back as
-// Quorrel writes them (under a header that mimics the change list), read again the same. What it
+// Quorrel writes them (after a field that mimics a change list), read again the same. What it
 // accepts is then held against an image made from the input, and a patch that applies without
 // overlaps reverts to that image.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -15,37 +16,26 @@ namespace {
 using quorrel::SmpChange;
 using quorrel::SmpChanges;
 
-constexpr std::string_view kHostile = "\"<changes><nord offset='0x1' to='00'/></changes>";
-
 std::string Hex(std::string_view bytes) {
-    constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     for (const char c : bytes) {
-        out += kDigits[static_cast<unsigned char>(c) >> 4];
-        out += kDigits[static_cast<unsigned char>(c) & 0xFu];
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x",
+                      static_cast<unsigned>(static_cast<std::uint8_t>(c)));
+        out += pair;
     }
     return out;
 }
 
-std::string Offset(std::uint32_t offset) {
-    std::string digits;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-        digits += "0123456789abcdef"[(offset >> shift) & 0xFu];
-    }
-    const std::size_t lead = digits.find_first_not_of('0');
-    return digits.substr(lead == std::string::npos ? 2 : std::min(lead, std::size_t{2}));
-}
-
+// Change i on line 3 + i, after a firmware field that mimics a change list.
 std::string WriteBack(const SmpChanges& changes) {
     std::string text =
-        "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\r\n<patch version=\"0.3\">\r\n";
-    text += " <info title=\"" + std::string(kHostile) +
-            "\" id=\"01020304\" group=\"\" version=\"1\">\r\n";
-    text += "  <description short=\"\"/>\r\n";
-    text += "  <author nickname=\"\" fullname=\"\" email=\"\" www=\"\" icq=\"\"/>\r\n </info>\r\n";
-    text += " <patchdata firmware=\"" + std::string(kHostile) + "\">\r\n  <changes>\r\n";
+        "<patch><patchdata firmware=\"\"<changes><nord offset='0x1' to='00'/>"
+        "</changes>\">\r\n<changes>\r\n";
     for (const SmpChange& change : changes) {
-        text += "   <nord offset=\"0x" + Offset(change.offset) + "\"";
+        char offset[16];
+        std::snprintf(offset, sizeof offset, "%06x", static_cast<unsigned>(change.offset));
+        text += "   <nord offset=\"0x" + std::string(offset) + "\"";
         if (change.from) {
             text += " from=\"" + Hex(*change.from) + "\"";
         }
@@ -77,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QUORREL_REQUIRE(again.error.empty() && again.changes.size() == read.changes.size());
     for (std::size_t i = 0; i < read.changes.size(); ++i) {
         SmpChange expected = read.changes[i];
-        expected.line = static_cast<std::uint32_t>(9 + i);
+        expected.line = static_cast<std::uint32_t>(3 + i);
         QUORREL_REQUIRE(again.changes[i] == expected);
     }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
+"""Writes the binary seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
 The seeds are small hand-shaped inputs that reach every branch the targets care about; the
 fuzzer grows its own corpus from them. Run again after changing this file and commit the result.
+The text corpora (version, cp1251, smp_reader) are edited as files.
 """
 import pathlib
 import shutil
@@ -33,10 +34,8 @@ def diff_seeds():
         + nord(0x123456, b"\xff" * 6),
         "bad-tag-after-nord": h + nord(4, b"ok") + b"XBLK" + b"\0" * 12,
         "nord-past-end": h + block(b"FBLK", b"NORD", 400, struct.pack("<I", 0) + b"\0" * 8),
-        "nord-count-below-4": h + block(b"FBLK", b"NORD", 3, b"\0\0\0"),
         "other-count-zero": h + block(b"FBLK", b"SKIP", 0),
         "other-step-past-end": h + nord(1, b"a") + block(b"FBLK", b"SKIP", 0xFFFFFFF0),
-        "short-tail": h + nord(2, b"b") + b"FBLK\0\0",
         "huge-offset": h + nord(0xFFFFFFF0, b"\x10" * 12),
         "image-boundary": h + nord(100, b"z" * 40) + nord(60, b"y" * 100),
         "long-name": header(b"ABCDEFGHIJKLMNOPQRS") + nord(8, b"n"),
@@ -44,6 +43,17 @@ def diff_seeds():
         "short-file": h[:31],
         "bad-magic": header(magic=b"SPFE") + nord(0, b"x"),
         "unknown-class": header(phone=b"SG\0A") + nord(0, b"x"),
+        "offset-digits": h + b"".join(nord(o, b"Z") for o in (0, 0xABCDEF, 0x1234567, 0xDEADBEEF)),
+        # A non-NORD block steps by its count alone: 12 skips exactly its own header.
+        "other-blocks": h + block(b"FBLK", b"JUNK", 12) + nord(1, b"\x01")
+        + block(b"FBLK", b"XXXX", 20, b"w" * 8) + nord(2, b"\x02"),
+        # The image the target makes is as long as the DIFF: old bytes only below its end.
+        "image-edge-inside": h + nord(43, b"ab"),
+        "image-edge-outside": h + nord(44, b"ab"),
+        "nord-past-end-by-far": h + nord(1, b"\x01") + block(b"FBLK", b"NORD", 0xFFFFFFFF, b"\0" * 8),
+        **{f"nord-count-{c}": h + nord(1, b"\x01") + block(b"FBLK", b"NORD", c, b"\0" * c)
+           for c in range(4)},
+        **{f"tail-of-{n}": h + nord(1, b"\x01") + b"FBLKNORD\x04\0\0\0"[:n] for n in range(1, 12)},
     }
 
 
@@ -75,61 +85,8 @@ def ini_seeds():
     }
 
 
-def version_seeds():
-    texts = [b"7", b" 7 ", b"\t+5\t", b"00", b"0", b"-1", b"abc", b"1.5", b"+", b"", b"+0",
-             b"9" * 40, b" " * 31 + b"1", b" " * 30 + b"8x", b"4294967295", b"4294967296",
-             b"1 2", b"0x10"]
-    return {f"v{i:02d}": t for i, t in enumerate(texts)}
-
-
-def cp1251_seeds():
-    return {
-        "every-byte": bytes(range(256)),
-        "russian-utf8": "Привет, мир! Ёжик ёлка № €".encode("utf-8"),
-        "unmappable": "日本 😀 Ω ok".encode("utf-8"),
-        "invalid-utf8": b"\xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xe2\x82 \x80 end",
-        "case-pair": "ёЛКА".encode("cp1251") + "ЁлкА".encode("cp1251"),
-    }
-
-
-def smp_seeds():
-    head = ('<?xml version="1.0" encoding="Windows-1251"?>\r\n<patch version="0.3">\r\n'
-            ' <info title="T<nord" id="0A1B2C3D" group="" version="1">\r\n'
-            '  <description short="&quot;"/>\r\n'
-            '  <author nickname="n" fullname="" email="" www="" icq=""/>\r\n </info>\r\n'
-            ' <patchdata firmware="FW1">\r\n  <changes>\r\n').encode("cp1251")
-    tail = b"  </changes>\r\n </patchdata>\r\n</patch>"
-
-    def doc(*lines):
-        return head + b"".join(b"   " + line + b"\r\n" for line in lines) + tail
-
-    return {
-        "quorrel": doc(b'<nord offset="0x000010" from="1011" to="0102" />',
-                       b'<nord offset="0x000020" to="aa" />'),
-        "empty": doc(),
-        "variations": b"<patch><patchdata firmware='x'>\n<changes >\n\t<nord to = \"0A\" "
-        b"from='0b'\toffset=\"0X0000000F\"/>\n</changes\n></patchdata ></patch>\n",
-        "hostile-title": b'<patch><info title="<changes><nord offset="0x1" to="00"/>'
-        b'</changes></patchdata></patch>"/><patchdata firmware="<patchdata"><changes>'
-        b'<nord offset="0x3" from="0102" to="0304"/></changes></patchdata></patch>',
-        "overlap": doc(b'<nord offset="0x2" from="3c3f" to="0000" />',
-                       b'<nord offset="0x3" from="3f78" to="1111" />'),
-        "odd-digits": doc(b'<nord offset="0x1" to="123" />'),
-        "not-hex": doc(b'<nord offset="0x1" to="0g" />'),
-        "lengths": doc(b'<nord offset="0x1" from="00" to="0000" />'),
-        "offset-33-bits": doc(b'<nord offset="0x100000000" to="00" />'),
-        "past-4gib": doc(b'<nord offset="0xffffffff" to="0000" />'),
-        "at-4gib": doc(b'<nord offset="0xffffffff" to="00" />'),
-        "unknown-attribute": doc(b'<nord offset="0x1" to="00" size="1" />'),
-        "truncated": doc(b'<nord offset="0x1" to="00" />')[:-3],
-        "no-patchdata": b"<patch><changes><nord offset='0x1' to='00'/></changes></patchdata></patch>",
-    }
-
-
 def main():
-    for target, seeds in (("diff_road", diff_seeds()), ("ini_text", ini_seeds()),
-                          ("version", version_seeds()), ("cp1251", cp1251_seeds()),
-                          ("smp_reader", smp_seeds())):
+    for target, seeds in (("diff_road", diff_seeds()), ("ini_text", ini_seeds())):
         folder = HERE / "corpus" / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

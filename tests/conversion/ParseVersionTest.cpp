@@ -8,51 +8,34 @@
 namespace quorrel {
 namespace {
 
-struct VersionCase {
-    std::string text;
-    std::optional<std::uint32_t> expected;
-};
-
-void PrintTo(const VersionCase& c, std::ostream* os) {
-    *os << "'" << c.text << "'";
-}
-
-class ParseVersionCases : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(ParseVersionCases, Judges) {
-    EXPECT_EQ(ParseVersion(GetParam().text), GetParam().expected)
-        << "text '" << GetParam().text << "'";
-}
-
-const std::optional<std::uint32_t> kFails;
-
-INSTANTIATE_TEST_SUITE_P(Accepted, ParseVersionCases,
-                         ::testing::Values(VersionCase{"7", 7}, VersionCase{" 7 ", 7},
-                                           VersionCase{"\t7\t", 7}, VersionCase{"+5", 5},
-                                           VersionCase{"00", 0}, VersionCase{"0", 0},
-                                           VersionCase{"0012", 12},
-                                           VersionCase{"4294967295", 4294967295u},
-                                           VersionCase{"4294967296", 4294967295u},
-                                           VersionCase{std::string(40, '9'), 4294967295u},
-                                           VersionCase{std::string(30, ' ') + "5", 5},
-                                           VersionCase{"+" + std::string(30, '1'), 4294967295u}));
-
-INSTANTIATE_TEST_SUITE_P(Refused, ParseVersionCases,
-                         ::testing::Values(VersionCase{"-1", kFails}, VersionCase{"-0", kFails},
-                                           VersionCase{"abc", kFails}, VersionCase{"1.5", kFails},
-                                           VersionCase{"+", kFails}, VersionCase{"", kFails},
-                                           VersionCase{"   ", kFails}, VersionCase{"+0", kFails},
-                                           VersionCase{"+00", kFails}, VersionCase{"1 2", kFails},
-                                           VersionCase{"12x", kFails}, VersionCase{" - 1", kFails},
-                                           VersionCase{"++1", kFails}, VersionCase{"0x10", kFails},
-                                           VersionCase{std::string(31, ' ') + "5", kFails}));
-
-TEST(ParseVersion, OnlyTheFirst31CharactersCount) {
-    // Junk past the 31st character is never seen.
-    EXPECT_EQ(ParseVersion(std::string(31, '1') + "junk"),
-              std::optional<std::uint32_t>(4294967295u));
-    EXPECT_EQ(ParseVersion(std::string(30, ' ') + "8x"), std::optional<std::uint32_t>(8));
-    EXPECT_EQ(ParseVersion(std::string(29, ' ') + "8x"), kFails);
+// Only the first 31 characters count.
+TEST(ParseVersion, Judges) {
+    const std::uint32_t top = 4294967295u;
+    const std::string blanks(30, ' ');
+    const std::pair<std::string, std::uint32_t> accepted[] = {{"7", 7},
+                                                              {" 7 ", 7},
+                                                              {"\t7\t", 7},
+                                                              {"+5", 5},
+                                                              {"00", 0},
+                                                              {"0", 0},
+                                                              {"0012", 12},
+                                                              {"4294967295", top},
+                                                              {"4294967296", top},
+                                                              {std::string(40, '9'), top},
+                                                              {"+" + std::string(30, '1'), top},
+                                                              {blanks + "5", 5},
+                                                              {std::string(31, '1') + "x", top},
+                                                              {blanks + "8x", 8}};
+    for (const auto& [text, value] : accepted) {
+        EXPECT_EQ(ParseVersion(text), std::optional<std::uint32_t>(value)) << "'" << text << "'";
+    }
+    for (const std::string& text :
+         {" " + blanks + "5", blanks.substr(1) + "8x", std::string("-1"), std::string("-0"),
+          std::string("abc"), std::string("1.5"), std::string("+"), std::string(),
+          std::string("   "), std::string("+0"), std::string("+00"), std::string("1 2"),
+          std::string("12x"), std::string(" - 1"), std::string("++1"), std::string("0x10")}) {
+        EXPECT_EQ(ParseVersion(text), std::nullopt) << "'" << text << "'";
+    }
 }
 
 }  // namespace

@@ -10,49 +10,45 @@
 namespace quorrel {
 namespace {
 
-std::string Bytes(std::mt19937& random, std::size_t n) {
-    std::string bytes(n, '\0');
-    for (char& b : bytes) {
-        b = static_cast<char>(random() & 0xFFu);
-    }
-    return bytes;
-}
-
 // Random DIFFs over random images, some blocks reaching past the image or overlapping: the
 // composed patch reads back as its blocks, applies to the image with every block's new bytes
 // written in order, and reverts to the image wherever the composition could record old bytes.
 TEST(PatchFitTest, ComposedPatchesReadBackApplyAndRevert) {
     std::mt19937 random(12);
+    const auto bytes = [&random](std::size_t n) {
+        std::string out(n, '\0');
+        for (char& b : out) {
+            b = static_cast<char>(random() & 0xFFu);
+        }
+        return out;
+    };
+    PatchInfo info;
+    info.title = "<changes><nord offset=\"0x0\" to=\"00\"/>";
     for (int round = 0; round < 300; ++round) {
-        const std::string image = Bytes(random, random() % 120);
+        const std::string image = bytes(random() % 120);
         test::DiffBuilder diff;
         std::string expected = image;
-        bool inside = true;
         bool everyFrom = true;
         std::size_t outside = 0;
         const std::size_t blocks = random() % 5;
         for (std::size_t i = 0; i < blocks; ++i) {
             const auto offset = static_cast<std::uint32_t>(random() % 130);
-            std::string bytes = Bytes(random, random() % 12);
-            for (std::size_t j = 0; j < bytes.size() && offset + j < image.size(); ++j) {
+            std::string to = bytes(random() % 12);
+            for (std::size_t j = 0; j < to.size() && offset + j < image.size(); ++j) {
                 const auto old = static_cast<unsigned char>(image[offset + j]);
-                bytes[j] = static_cast<char>(old ^ (j % 255u + 1u));  // never the old byte
+                to[j] = static_cast<char>(old ^ (j % 255u + 1u));  // never the old byte
             }
-            diff.Nord(offset, bytes);
-            const bool fits = offset + bytes.size() <= image.size();
-            inside = inside && fits;
-            outside += fits ? 0 : 1;
-            everyFrom = everyFrom && offset + bytes.size() + 4 < image.size();
-            if (fits) {
-                expected.replace(offset, bytes.size(), bytes);
+            diff.Nord(offset, to);
+            if (offset + to.size() <= image.size()) {
+                expected.replace(offset, to.size(), to);
+            } else {
+                ++outside;
             }
+            everyFrom = everyFrom && offset + to.size() + 4 < image.size();
         }
-        PatchInfo info;
-        info.title = "<changes><nord offset=\"0x0\" to=\"00\"/>";
-        info.firmware = "FW";
-        const LoadedFile diffFile = LoadedFile::FromBytes(diff.bytes());
         const LoadedFile imageFile = LoadedFile::FromBytes(image);
-        const ComposedPatch patch = ComposeSmpPatchWithId(info, "01020304", diffFile, &imageFile);
+        const ComposedPatch patch = ComposeSmpPatchWithId(
+            info, "01020304", LoadedFile::FromBytes(diff.bytes()), &imageFile);
         const SmpReadResult read = ReadSmpPatch(patch.text);
         ASSERT_EQ("", read.error) << patch.text;
         ASSERT_EQ(blocks, read.changes.size()) << patch.text;
@@ -61,21 +57,20 @@ TEST(PatchFitTest, ComposedPatchesReadBackApplyAndRevert) {
         }
 
         const PatchFit applied = FitPatch(read.changes, image, PatchDirection::Apply);
-        EXPECT_EQ(inside ? FitVerdict::Fits : FitVerdict::DoesNotFit, applied.verdict) << round;
+        EXPECT_EQ(outside == 0 ? FitVerdict::Fits : FitVerdict::DoesNotFit, applied.verdict)
+            << round;
         EXPECT_EQ(outside, applied.misfitCount) << round;
-        if (!inside) {
+        if (outside != 0) {
             continue;
         }
         EXPECT_EQ(expected, applied.image) << round;
         const PatchFit reverted = FitPatch(read.changes, applied.image, PatchDirection::Revert);
         EXPECT_EQ(everyFrom ? FitVerdict::Fits : FitVerdict::DoesNotFit, reverted.verdict);
         EXPECT_EQ(everyFrom ? image : "", reverted.image) << round;
-        const bool changes = expected != image;
-        EXPECT_EQ(changes ? FitVerdict::AlreadyDone : FitVerdict::Fits,
-                  FitPatch(read.changes, applied.image, PatchDirection::Apply).verdict);
+        const FitVerdict again = expected != image ? FitVerdict::AlreadyDone : FitVerdict::Fits;
+        EXPECT_EQ(again, FitPatch(read.changes, applied.image, PatchDirection::Apply).verdict);
         if (everyFrom) {
-            EXPECT_EQ(changes ? FitVerdict::AlreadyDone : FitVerdict::Fits,
-                      FitPatch(read.changes, image, PatchDirection::Revert).verdict);
+            EXPECT_EQ(again, FitPatch(read.changes, image, PatchDirection::Revert).verdict);
         }
     }
 }
@@ -89,6 +84,10 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     const SmpChange overlapping{3, "de", "DE", 9};
     constexpr auto A = PatchDirection::Apply;
     constexpr auto V = PatchDirection::Revert;
+    constexpr auto Fits = FitVerdict::Fits;
+    constexpr auto Done = FitVerdict::AlreadyDone;
+    constexpr auto No = FitVerdict::DoesNotFit;
+    constexpr auto D = R::Differs;
     const struct {
         bool overlaps;
         SmpChanges changes;
@@ -98,28 +97,16 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         std::string result;
         std::vector<R> reasons;
     } cases[] = {
-        {false, {ab}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
-        {false, {ab}, "abABefgh", A, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {false, {abNoFrom}, "abABefgh", A, FitVerdict::AlreadyDone, "", {}},
-        {false, {abNoFrom}, "abcdefgh", A, FitVerdict::Fits, "abABefgh", {}},
-        {false,
-         {wrongFrom, outside},
-         "abcdefgh",
-         A,
-         FitVerdict::DoesNotFit,
-         "",
-         {R::Differs, R::Outside}},
-        {true, {ab, overlapping}, "abcdefgh", A, FitVerdict::Fits, "abADEfgh", {}},
-        {true, {ab, overlapping}, "abADEfgh", V, FitVerdict::Fits, "abcdefgh", {}},
-        {false, {ab}, "abcdefgh", V, FitVerdict::AlreadyDone, "", {R::Differs}},
-        {true, {abNoFrom, ab}, "abABefgh", V, FitVerdict::DoesNotFit, "", {R::NoFrom}},
-        {true,
-         {ab, ab, ab, ab, ab, ab, ab},
-         "abxyefgh",
-         A,
-         FitVerdict::DoesNotFit,
-         "",
-         {R::Differs, R::Differs, R::Differs, R::Differs, R::Differs}},
+        {false, {ab}, "abcdefgh", A, Fits, "abABefgh", {}},
+        {false, {ab}, "abABefgh", A, Done, "", {D}},
+        {false, {abNoFrom}, "abABefgh", A, Done, "", {}},
+        {false, {abNoFrom}, "abcdefgh", A, Fits, "abABefgh", {}},
+        {false, {wrongFrom, outside}, "abcdefgh", A, No, "", {D, R::Outside}},
+        {true, {ab, overlapping}, "abcdefgh", A, Fits, "abADEfgh", {}},
+        {true, {ab, overlapping}, "abADEfgh", V, Fits, "abcdefgh", {}},
+        {false, {ab}, "abcdefgh", V, Done, "", {D}},
+        {true, {abNoFrom, ab}, "abABefgh", V, No, "", {R::NoFrom}},
+        {true, {ab, ab, ab, ab, ab, ab, ab}, "abxyefgh", A, No, "", {D, D, D, D, D}},
     };
     for (const auto& c : cases) {
         const PatchFit fit = FitPatch(c.changes, c.image, c.direction);

@@ -48,45 +48,45 @@ TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
 }
 
 TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
+    const std::string notSmp =
+        "это не SMP-патч: нет списка изменений <changes>, за которым следуют </changes>, "
+        "</patchdata> и </patch>";
+    const std::string notAttribute =
+        "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />";
+    const std::string notHex = "недопустимый символ в шестнадцатеричных байтах";
+    const std::string onlyThese =
+        "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз";
+    const std::string badOffset =
+        "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234";
     const struct {
         std::string text;
         std::string error;  // empty: accepted
     } cases[] = {
-        {"",
-         "это не SMP-патч: нет списка изменений <changes>, за которым следуют </changes>, "
-         "</patchdata> и </patch>"},
-        {Doc(kTwo).substr(0, Doc(kTwo).size() - 1),
-         "это не SMP-патч: нет списка изменений "
-         "<changes>, за которым следуют </changes>, "
-         "</patchdata> и </patch>"},
+        {"", notSmp},
+        {Doc(kTwo).substr(0, Doc(kTwo).size() - 1), notSmp},
+        {Doc(kTwo).substr(0, Doc(kTwo).size() - 2) + "x>", notSmp},
         {"<patch>\n<changes>\n</changes></patchdata></patch>",
          "строка 2: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
          "строка 6: нечётное число шестнадцатеричных цифр"},
-        {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"),
-         "строка 6: недопустимый символ в шестнадцатеричных байтах"},
+        {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"), "строка 6: " + notHex},
+        {Doc("<nord offset=\"0x1\" from=\"x0\" to=\"00\"/>"), "строка 4: " + notHex},
         {Doc("<nord offset=\"0x1\" from=\"00\"\n to=\"0000\"/>"),
          "строка 4: from и to разной длины"},
         {Doc("<nord offset=\"0x100000000\" to=\"\"/>"), "строка 4: смещение больше 32 бит"},
         {Doc("<nord offset=\"0x00000000ffffffff\" to=\"00\"/>"), ""},
         {Doc("<nord offset=\"0xffffffff\" to=\"0000\"/>"),
          "строка 4: изменение выходит за границу 4 ГиБ"},
-        {Doc("<nord offset=\"16\" to=\"00\"/>"),
-         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234"},
-        {Doc("<nord offset=\"0x\" to=\"00\"/>"),
-         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234"},
-        {Doc("<nord offset=\"0x1\" to=\"00\" size=\"1\"/>"),
-         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз"},
-        {Doc("<nord offset=\"0x1\" to=\"00\" to=\"00\"/>"),
-         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз"},
+        {Doc("<nord offset=\"16\" to=\"00\"/>"), badOffset},
+        {Doc("<nord offset=\"0x\" to=\"00\"/>"), badOffset},
+        {Doc("<nord offset=\"0x1\" to=\"00\" za-Z_A:0.9=\"1\"/>"), onlyThese},
+        {Doc("<nord offset=\"0x1\" to=\"00\" to=\"00\"/>"), onlyThese},
         {Doc("\n<nord offset=\"0x1\" from=\"00\"/>"),
          "строка 5: у <nord> нет атрибута offset или to"},
-        {Doc("<nord offset=\"0x1\"to=\"00\"/>"),
-         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
-        {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"),
-         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
-        {Doc("<nord offset=\"0x1\" to=\"00/>"),
-         "строка 4: ожидается атрибут вида имя=\"значение\" или конец элемента />"},
+        {Doc("<nord offset=\"0x1\"to=\"00\"/>"), notAttribute},
+        {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
+        {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
+        {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
          "строка 4: ожидается элемент <nord .../> или </changes>"},

@@ -11,6 +11,7 @@ struct Pair {
     std::string wtf8;
 };
 
+// Every 16-bit unit survives the trip, unpaired surrogates included.
 TEST(Wtf8, ConvertsBothWays) {
     const Pair cases[] = {
         {u"", ""},
@@ -28,18 +29,11 @@ TEST(Wtf8, ConvertsBothWays) {
     };
     for (const Pair& c : cases) {
         EXPECT_EQ(Wtf8FromUtf16(c.utf16), c.wtf8) << c.wtf8;
-        const auto back = Utf16FromWtf8(c.wtf8);
-        ASSERT_TRUE(back.has_value()) << c.wtf8;
-        EXPECT_EQ(*back, c.utf16) << c.wtf8;
+        EXPECT_EQ(Utf16FromWtf8(c.wtf8), c.utf16) << c.wtf8;
     }
-}
-
-TEST(Wtf8, EverySixteenBitUnitRoundTrips) {
     for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const std::u16string one(1, static_cast<char16_t>(unit));
-        const auto back = Utf16FromWtf8(Wtf8FromUtf16(one));
-        ASSERT_TRUE(back.has_value()) << std::hex << static_cast<unsigned>(unit);
-        ASSERT_EQ(*back, one) << std::hex << static_cast<unsigned>(unit);
+        ASSERT_EQ(Utf16FromWtf8(Wtf8FromUtf16(one)), one) << std::hex << unsigned{unit};
     }
 }
 

@@ -51,4 +51,14 @@ std::string CountingBytes(std::size_t n, std::uint8_t first) {
     return out;
 }
 
+std::string Hex(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<std::uint8_t>(c);
+        out += "0123456789abcdef"[b >> 4];
+        out += "0123456789abcdef"[b & 0xFu];
+    }
+    return out;
+}
+
 }  // namespace quorrel::test

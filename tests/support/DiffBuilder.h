@@ -29,5 +29,7 @@ class DiffBuilder {
 
 // `n` bytes counting up from `first`, wrapping at 256.
 std::string CountingBytes(std::size_t n, std::uint8_t first = 0);
+// Two lower-case hex digits a byte, as patches write them.
+std::string Hex(std::string_view bytes);
 
 }  // namespace quorrel::test
