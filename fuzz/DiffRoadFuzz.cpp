@@ -2,7 +2,6 @@
 // from the input, and with an image whose read failed, each held against the text an
 // independent walk of the blocks predicts.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -28,17 +27,6 @@ std::uint32_t Le32(std::string_view bytes, std::uint64_t at) {
     return value;
 }
 
-std::string Hex(std::string_view bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x",
-                      static_cast<unsigned>(static_cast<std::uint8_t>(c)));
-        out += pair;
-    }
-    return out;
-}
-
 // The change lines the blocks call for, and whether the walk met a malformed block (the lines
 // stop there). Old bytes come only from an image that ends after the block does.
 std::pair<std::string, bool> Walk(std::string_view diff, const std::string* image) {
@@ -59,13 +47,11 @@ std::pair<std::string, bool> Walk(std::string_view diff, const std::string* imag
             return {lines, true};
         }
         const std::uint32_t offset = Le32(diff, p + 12);
-        char digits[16];
-        std::snprintf(digits, sizeof digits, "%06x", static_cast<unsigned>(offset));
-        lines += "   <nord offset=\"0x" + std::string(digits) + "\"";
+        std::optional<std::string_view> from;
         if (image != nullptr && offset + count < image->size()) {
-            lines += " from=\"" + Hex(image->substr(offset, count - 4)) + "\"";
+            from = std::string_view(*image).substr(offset, count - 4);
         }
-        lines += " to=\"" + Hex(diff.substr(p + 16, count - 4)) + "\" />\r\n";
+        lines += NordLine(offset, from, diff.substr(p + 16, count - 4));
         p += 12 + count;
     }
     return {lines, false};

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
 
 // A broken property aborts, so libFuzzer records the input and a replay fails.
 #define QUORREL_REQUIRE(condition)                                                                \
@@ -11,3 +15,20 @@
             std::abort();                                                                         \
         }                                                                                         \
     } while (false)
+
+// One change line as a patch holds it, written without the product's encoder.
+inline std::string NordLine(std::uint32_t offset, std::optional<std::string_view> from,
+                            std::string_view to) {
+    const auto hex = [](std::string_view bytes) {
+        std::string out;
+        for (const char c : bytes) {
+            out += "0123456789abcdef"[static_cast<std::uint8_t>(c) >> 4];
+            out += "0123456789abcdef"[static_cast<std::uint8_t>(c) & 15];
+        }
+        return out;
+    };
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%06x", static_cast<unsigned>(offset));
+    return "   <nord offset=\"0x" + std::string(digits) + "\"" +
+           (from ? " from=\"" + hex(*from) + "\"" : "") + " to=\"" + hex(to) + "\" />\r\n";
+}

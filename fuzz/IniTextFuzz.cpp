@@ -29,9 +29,8 @@ std::string_view Trim(std::string_view text) {
 bool Storable(const Write& w) {
     const std::string_view section = Trim(w.section);
     const std::string_view key = Trim(w.key);
-    constexpr std::string_view kEnds = "\r\n";
     return !section.empty() && !key.empty() &&
-           (std::string(section) + std::string(key) + std::string(w.value)).find_first_of(kEnds) ==
+           (std::string(section) + std::string(key) + std::string(w.value)).find_first_of("\r\n") ==
                std::string::npos &&
            section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
            key.front() != ';' && key.front() != '[';

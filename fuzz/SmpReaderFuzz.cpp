@@ -3,7 +3,6 @@
 // accepts is then held against an image made from the input, and a patch that applies without
 // overlaps reverts to that image.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -16,30 +15,13 @@ namespace {
 using quorrel::SmpChange;
 using quorrel::SmpChanges;
 
-std::string Hex(std::string_view bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x",
-                      static_cast<unsigned>(static_cast<std::uint8_t>(c)));
-        out += pair;
-    }
-    return out;
-}
-
 // Change i on line 3 + i, after a firmware field that mimics a change list.
 std::string WriteBack(const SmpChanges& changes) {
     std::string text =
         "<patch><patchdata firmware=\"\"<changes><nord offset='0x1' to='00'/>"
         "</changes>\">\r\n<changes>\r\n";
     for (const SmpChange& change : changes) {
-        char offset[16];
-        std::snprintf(offset, sizeof offset, "%06x", static_cast<unsigned>(change.offset));
-        text += "   <nord offset=\"0x" + std::string(offset) + "\"";
-        if (change.from) {
-            text += " from=\"" + Hex(*change.from) + "\"";
-        }
-        text += " to=\"" + Hex(change.to) + "\" />\r\n";
+        text += NordLine(change.offset, change.from, change.to);
     }
     return text + "  </changes>\r\n </patchdata>\r\n</patch>";
 }

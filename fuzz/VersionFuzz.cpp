@@ -2,6 +2,7 @@
 // value written in decimal, with or without blanks and a plus, reads back as itself. The cases
 // with their expected values are in tests/conversion/ParseVersionTest.cpp.
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (size >= 4) {
         std::uint32_t value = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            value = value << 8 | data[i];
-        }
+        std::memcpy(&value, data, sizeof value);
         QUORREL_REQUIRE(quorrel::ParseVersion(std::to_string(value)) ==
                         std::optional<std::uint32_t>(value));
         QUORREL_REQUIRE(quorrel::ParseVersion(" +" + std::to_string(value) + "\t") ==

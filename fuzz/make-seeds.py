@@ -1,10 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the binary seed corpora of the fuzz targets into fuzz/corpus/<target>/.
-
-The seeds are small hand-shaped inputs that reach every branch the targets care about; the
-fuzzer grows its own corpus from them. Run again after changing this file and commit the result.
-The text corpora (version, cp1251, smp_reader) are edited as files.
-"""
+"""Writes the binary seeds (small hand-shaped inputs) into fuzz/corpus/<target>/; commit the result.
+The text corpora (version, cp1251, smp_reader) are edited as files."""
 import pathlib
 import shutil
 import struct
@@ -79,9 +75,12 @@ def ini_seeds():
                                             (b"\xc3\xd0\xd3\xcf\xcf\xc0", b"\xc8\xcc\xdf", b"2"),
                                             (b"Author Info", b"icq", b"\"x\""),
                                             (b"Author Info", b"www", b"")),
-        "refused-writes": typical + writes((b"A]", b"k", b"v"), (b"S", b"k=1", b"v"),
-                                           (b"S", b";k", b"v"), (b"S", b"[k", b"v"),
-                                           (b"S", b"k", b"line\r\nend"), (b" ", b"k", b"v")),
+        # Every write the engine must refuse; the replay checks each changes nothing.
+        "refused-writes": typical + writes(
+            (b"A]", b"k", b"v"), (b"S", b"k=1", b"v"), (b"S", b";k", b"v"), (b"S", b"[k", b"v"),
+            (b"S", b"k", b"line\r\nend"), (b" ", b"k", b"v"), (b"", b"k", b"v"), (b"S", b"", b"v"),
+            (b"S", b" \t", b"v"), (b"S", b"k\nj", b"v"), (b"A\r", b"k", b"v"), (b"S", b"k", b"a\r"),
+            (b"S", b"k", b"a\nb")),
     }
 
 

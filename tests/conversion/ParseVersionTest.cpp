@@ -10,31 +10,20 @@ namespace {
 
 // Only the first 31 characters count.
 TEST(ParseVersion, Judges) {
-    const std::uint32_t top = 4294967295u;
+    const std::optional<std::uint32_t> top = 4294967295u, none;
     const std::string blanks(30, ' ');
-    const std::pair<std::string, std::uint32_t> accepted[] = {{"7", 7},
-                                                              {" 7 ", 7},
-                                                              {"\t7\t", 7},
-                                                              {"+5", 5},
-                                                              {"00", 0},
-                                                              {"0", 0},
-                                                              {"0012", 12},
-                                                              {"4294967295", top},
-                                                              {"4294967296", top},
-                                                              {std::string(40, '9'), top},
-                                                              {"+" + std::string(30, '1'), top},
-                                                              {blanks + "5", 5},
-                                                              {std::string(31, '1') + "x", top},
-                                                              {blanks + "8x", 8}};
-    for (const auto& [text, value] : accepted) {
-        EXPECT_EQ(ParseVersion(text), std::optional<std::uint32_t>(value)) << "'" << text << "'";
-    }
-    for (const std::string& text :
-         {" " + blanks + "5", blanks.substr(1) + "8x", std::string("-1"), std::string("-0"),
-          std::string("abc"), std::string("1.5"), std::string("+"), std::string(),
-          std::string("   "), std::string("+0"), std::string("+00"), std::string("1 2"),
-          std::string("12x"), std::string(" - 1"), std::string("++1"), std::string("0x10")}) {
-        EXPECT_EQ(ParseVersion(text), std::nullopt) << "'" << text << "'";
+    // clang-format off
+    const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
+        {"7", 7}, {" 7 ", 7}, {"\t7\t", 7}, {"+5", 5}, {"00", 0}, {"0", 0}, {"0012", 12},
+        {"4294967295", top}, {"4294967296", top}, {std::string(40, '9'), top},
+        {"+" + std::string(30, '1'), top}, {blanks + "5", 5}, {std::string(31, '1') + "x", top},
+        {blanks + "8x", 8}, {" " + blanks + "5", none}, {blanks.substr(1) + "8x", none},
+        {"-1", none}, {"-0", none}, {"abc", none}, {"1.5", none}, {"+", none}, {"", none},
+        {"   ", none}, {"+0", none}, {"+00", none}, {"1 2", none}, {"12x", none}, {" - 1", none},
+        {"++1", none}, {"0x10", none}};
+    // clang-format on
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(ParseVersion(text), value) << "'" << text << "'";
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "ComposeSmpPatch.h"
@@ -17,9 +18,7 @@ TEST(PatchFitTest, ComposedPatchesReadBackApplyAndRevert) {
     std::mt19937 random(12);
     const auto bytes = [&random](std::size_t n) {
         std::string out(n, '\0');
-        for (char& b : out) {
-            b = static_cast<char>(random() & 0xFFu);
-        }
+        std::generate(out.begin(), out.end(), [&] { return static_cast<char>(random() & 0xFFu); });
         return out;
     };
     PatchInfo info;
@@ -82,12 +81,9 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     const SmpChange wrongFrom{2, "xx", "AB", 7};
     const SmpChange outside{7, "h", "HI", 8};
     const SmpChange overlapping{3, "de", "DE", 9};
-    constexpr auto A = PatchDirection::Apply;
-    constexpr auto V = PatchDirection::Revert;
-    constexpr auto Fits = FitVerdict::Fits;
-    constexpr auto Done = FitVerdict::AlreadyDone;
-    constexpr auto No = FitVerdict::DoesNotFit;
-    constexpr auto D = R::Differs;
+    using enum PatchDirection;
+    using enum FitVerdict;
+    using enum Misfit::Reason;
     const struct {
         bool overlaps;
         SmpChanges changes;
@@ -97,16 +93,16 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         std::string result;
         std::vector<R> reasons;
     } cases[] = {
-        {false, {ab}, "abcdefgh", A, Fits, "abABefgh", {}},
-        {false, {ab}, "abABefgh", A, Done, "", {D}},
-        {false, {abNoFrom}, "abABefgh", A, Done, "", {}},
-        {false, {abNoFrom}, "abcdefgh", A, Fits, "abABefgh", {}},
-        {false, {wrongFrom, outside}, "abcdefgh", A, No, "", {D, R::Outside}},
-        {true, {ab, overlapping}, "abcdefgh", A, Fits, "abADEfgh", {}},
-        {true, {ab, overlapping}, "abADEfgh", V, Fits, "abcdefgh", {}},
-        {false, {ab}, "abcdefgh", V, Done, "", {D}},
-        {true, {abNoFrom, ab}, "abABefgh", V, No, "", {R::NoFrom}},
-        {true, {ab, ab, ab, ab, ab, ab, ab}, "abxyefgh", A, No, "", {D, D, D, D, D}},
+        {false, {ab}, "abcdefgh", Apply, Fits, "abABefgh", {}},
+        {false, {ab}, "abABefgh", Apply, AlreadyDone, "", {Differs}},
+        {false, {abNoFrom}, "abABefgh", Apply, AlreadyDone, "", {}},
+        {false, {abNoFrom}, "abcdefgh", Apply, Fits, "abABefgh", {}},
+        {false, {wrongFrom, outside}, "abcdefgh", Apply, DoesNotFit, "", {Differs, Outside}},
+        {true, {ab, overlapping}, "abcdefgh", Apply, Fits, "abADEfgh", {}},
+        {true, {ab, overlapping}, "abADEfgh", Revert, Fits, "abcdefgh", {}},
+        {false, {ab}, "abcdefgh", Revert, AlreadyDone, "", {Differs}},
+        {true, {abNoFrom, ab}, "abABefgh", Revert, DoesNotFit, "", {NoFrom}},
+        {true, SmpChanges(7, ab), "abxyefgh", Apply, DoesNotFit, "", std::vector<R>(5, Differs)},
     };
     for (const auto& c : cases) {
         const PatchFit fit = FitPatch(c.changes, c.image, c.direction);
@@ -120,7 +116,7 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         EXPECT_EQ(c.reasons, reasons) << c.image;
         EXPECT_EQ(c.changes.size() == 7 ? 7u : c.reasons.size(), fit.misfitCount) << c.image;
     }
-    const PatchFit wrong = FitPatch({wrongFrom}, "abcdefgh", PatchDirection::Apply);
+    const PatchFit wrong = FitPatch({wrongFrom}, "abcdefgh", Apply);
     ASSERT_EQ(1u, wrong.misfits.size());
     EXPECT_EQ("xx", wrong.misfits[0].expected);
     EXPECT_EQ("cd", wrong.misfits[0].found);

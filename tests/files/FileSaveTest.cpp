@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "Cp1251Literal.h"
 #include "FileErrorText.h"
@@ -22,11 +23,8 @@ struct stat StatOf(const std::string& path) {
 }
 
 std::size_t EntriesIn(const std::string& directory) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {
-        ++n;
-    }
-    return n;
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(directory), {}));
 }
 
 class FileSaveTest : public ::testing::Test {
@@ -61,9 +59,9 @@ TEST_F(FileSaveTest, NewFilesGetTheUmaskModeReplacedOnesKeepTheirs) {
         EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << linked;
         const struct stat after = StatOf(path);
         EXPECT_EQ(after.st_mode & 07777, 0640u) << linked;
-        EXPECT_EQ(after.st_uid, before.st_uid) << linked;
-        EXPECT_EQ(after.st_gid, before.st_gid) << linked;
-        EXPECT_EQ(after.st_nlink, before.st_nlink) << linked;
+        EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_nlink),
+                  std::tie(before.st_uid, before.st_gid, before.st_nlink))
+            << linked;
         char value[4] = {};
         EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
             << linked;

@@ -6,30 +6,20 @@
 namespace quorrel {
 namespace {
 
-struct Pair {
-    std::u16string utf16;
-    std::string wtf8;
-};
-
-// Every 16-bit unit survives the trip, unpaired surrogates included.
+// Every 16-bit unit survives the trip, unpaired surrogates (which Windows names may hold) in
+// their three-byte forms.
 TEST(Wtf8, ConvertsBothWays) {
-    const Pair cases[] = {
-        {u"", ""},
-        {u"plain.dif", "plain.dif"},
-        {u"\u00E9", "\xC3\xA9"},
-        {u"\u0416\u0451", "\xD0\x96\xD1\x91"},
-        {u"\u6F22", "\xE6\xBC\xA2"},
-        {u"\uFFFF", "\xEF\xBF\xBF"},
-        {u"\U0001F600", "\xF0\x9F\x98\x80"},
-        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
-        // Unpaired surrogates, which Windows names may hold, keep their three-byte forms.
-        {std::u16string{u'\xD800'}, "\xED\xA0\x80"},
-        {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
-        {std::u16string{u'a', u'\xDC00', u'\xD800'}, "a\xED\xB0\x80\xED\xA0\x80"},
-    };
-    for (const Pair& c : cases) {
-        EXPECT_EQ(Wtf8FromUtf16(c.utf16), c.wtf8) << c.wtf8;
-        EXPECT_EQ(Utf16FromWtf8(c.wtf8), c.utf16) << c.wtf8;
+    // clang-format off
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"", ""}, {u"plain.dif", "plain.dif"}, {u"\u00E9", "\xC3\xA9"},
+        {u"\u0416\u0451", "\xD0\x96\xD1\x91"}, {u"\u6F22", "\xE6\xBC\xA2"}, {u"\uFFFF", "\xEF\xBF\xBF"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"}, {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+        {std::u16string{u'\xD800'}, "\xED\xA0\x80"}, {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
+        {std::u16string{u'a', u'\xDC00', u'\xD800'}, "a\xED\xB0\x80\xED\xA0\x80"}};
+    // clang-format on
+    for (const auto& [utf16, wtf8] : cases) {
+        EXPECT_EQ(Wtf8FromUtf16(utf16), wtf8) << wtf8;
+        EXPECT_EQ(Utf16FromWtf8(wtf8), utf16) << wtf8;
     }
     for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const std::u16string one(1, static_cast<char16_t>(unit));
@@ -38,19 +28,10 @@ TEST(Wtf8, ConvertsBothWays) {
 }
 
 TEST(Wtf8, RefusesMalformedText) {
-    const char* bad[] = {
-        "\x80",              // a lone continuation byte
-        "\xC3",              // cut short at the end
-        "\xE6\xBC",          // cut short at the end
-        "\xE6\xBCx",         // a non-continuation inside
-        "\xC0\xAF",          // overlong "/"
-        "\xE0\x80\xAF",      // overlong "/"
-        "\xF0\x80\x80\xAF",  // overlong "/"
-        "\xF4\x90\x80\x80",  // past U+10FFFF
-        "\xF8\x88\x80\x80\x80",
-        "\xFF",
-    };
-    for (const char* text : bad) {
+    // Lone continuation, cut short, a non-continuation inside, overlong "/", past U+10FFFF.
+    for (const char* text :
+         {"\x80", "\xC3", "\xE6\xBC", "\xE6\xBCx", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
+          "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF"}) {
         EXPECT_FALSE(Utf16FromWtf8(text).has_value()) << testing::PrintToString(text);
     }
 }

@@ -82,7 +82,7 @@ struct SetCase {
     std::string section;
     std::string key;
     std::string value;
-    std::optional<std::string> after;  // nothing: refused, the bytes left as they were
+    std::string after;
 };
 
 const SetCase kSetCases[] = {
@@ -128,27 +128,15 @@ const SetCase kSetCases[] = {
     // above does not turn into another line.
     {"AddsAfterHeaderEndingInLoneCr", "]\n[k\r", "k", "v", "", "]\n[k\r\nv="},
     {"AppendsSectionAfterLoneCr", "[A]\r\nk=1\r", "B", "j", "2", "[A]\r\nk=1\r\n[B]\r\nj=2\r\n"},
-    {"LfInValue", "[A]\nk=1\n", "A", "k", "a\nb", {}},
-    {"CrInValue", "[A]\nk=1\n", "A", "k", "a\r", {}},
-    {"LfInKey", "[A]\nk=1\n", "A", "k\nj", "v", {}},
-    {"CrInSection", "[A]\nk=1\n", "A\r", "k", "v", {}},
-    {"EmptyKey", "[A]\nk=1\n", "A", "", "v", {}},
-    {"BlankKey", "[A]\nk=1\n", "A", " \t", "v", {}},
-    {"EmptySection", "[A]\nk=1\n", "", "k", "v", {}},
-    {"EqualsInKey", "[A]\nk=1\n", "A", "a=b", "v", {}},
-    {"CommentKey", "[A]\nk=1\n", "A", ";k", "v", {}},
-    {"HeaderKey", "[A]\nk=1\n", "A", "[k", "v", {}},
-    {"BracketInSection", "[A]\nk=1\n", "A]", "k", "v", {}},
 };
 
+// Writes the engine refuses are replayed from fuzz/corpus/ini_text/refused-writes.
 TEST(IniText, SetChangesOnlyWhatItMust) {
     for (const SetCase& c : kSetCases) {
         IniText ini(c.before);
-        EXPECT_EQ(ini.Set(c.section, c.key, c.value), c.after.has_value()) << c.name;
-        EXPECT_EQ(ini.bytes(), c.after.value_or(c.before)) << c.name;
-        if (c.after) {
-            EXPECT_EQ(ini.Find(c.section, c.key), c.value) << c.name;
-        }
+        EXPECT_EQ(ini.Set(c.section, c.key, c.value), true) << c.name;
+        EXPECT_EQ(ini.bytes(), c.after) << c.name;
+        EXPECT_EQ(ini.Find(c.section, c.key), c.value) << c.name;
     }
 }
 
