@@ -4,31 +4,30 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
-    std::set<fs::path> files;  // in name order, so a failure repeats
+    std::set<std::filesystem::path> files;  // in name order, so a failure repeats
     for (int i = 1; i < argc; ++i) {
-        if (fs::is_regular_file(argv[i])) {
-            files.insert(argv[i]);
-        }
-        for (const auto& entry : fs::is_directory(argv[i]) ? fs::directory_iterator(argv[i])
-                                                           : fs::directory_iterator()) {
-            if (entry.is_regular_file()) {
-                files.insert(entry.path());
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
+                if (entry.is_regular_file()) {
+                    files.insert(entry.path());
+                }
             }
+        } else if (std::filesystem::is_regular_file(argv[i])) {
+            files.insert(argv[i]);
         }
     }
     for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
         // Exactly the input's size, so a read past its end is caught by the sanitizers.
-        const std::vector<std::uint8_t> input((std::istreambuf_iterator<char>(in)), {});
-        if (!in || input.size() != fs::file_size(file)) {
+        std::vector<std::uint8_t> input(std::filesystem::file_size(file));
+        std::ifstream in(file, std::ios::binary);
+        if (!in.read(reinterpret_cast<char*>(input.data()),
+                     static_cast<std::streamsize>(input.size()))) {
             std::fprintf(stderr, "cannot read %s\n", file.c_str());
             return 2;
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "Cp1251.h"
 #include "Cp1251Literal.h"
@@ -69,19 +70,15 @@ TEST(Cp1251Case, FoldsLatinAndCyrillicPairs) {
 }
 
 TEST(Cp1251Collation, OrdersAlphabeticallyIgnoringCase) {
-    const struct {
-        const char* a;  // UTF-8
-        const char* b;
-        int order;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int> cases[] = {
         {"ель", "ёж", -1},       {"ёж", "жук", -1},  // Ё sorts between Е and Ж, not by its code
         {"арбуз", "Яблоко", -1}, {"Яблоко", "арбуз", 1}, {"ПРОШИВКА Ё", "прошивка ё", 0},
         {"zebra", "арбуз", -1},  // Latin before Cyrillic
         {"Apple", "banana", -1}, {"ab", "abc", -1},      {"abc", "ab", 1},
     };
-    for (const auto& c : cases) {
-        const int order = CompareNoCase(FromUtf8(c.a).text, FromUtf8(c.b).text);
-        EXPECT_EQ((order > 0) - (order < 0), c.order) << c.a << " vs " << c.b;
+    for (const auto& [a, b, expected] : cases) {
+        const int order = CompareNoCase(FromUtf8(a).text, FromUtf8(b).text);
+        EXPECT_EQ((order > 0) - (order < 0), expected) << a << " vs " << b;
     }
 }
 

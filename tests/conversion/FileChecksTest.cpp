@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Cp1251Literal.h"
 #include "DiffBuilder.h"
 #include "FileChecks.h"
@@ -24,11 +26,8 @@ TEST(CheckDiffFile, JudgesTheHeader) {
     std::string longName = DiffBuilder("ABCDEFGHIJKLMNOP").bytes();
     longName[24] = 'Q';  // the 8 bytes after the name are not part of it
     const std::string bad(msg::kBadDiffFormat.view());
-    const struct {
-        std::string bytes;
-        std::string message;  // empty: accepted
-        std::string firmware;
-    } cases[] = {
+    // Bytes, message (empty: accepted), firmware name.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"", bad, ""},
         {DiffBuilder().bytes().substr(0, 31), bad, ""},
         {"SPF", bad, ""},
@@ -44,11 +43,11 @@ TEST(CheckDiffFile, JudgesTheHeader) {
         {longName, "", "ABCDEFGHIJKLMNOP"},
         {DiffBuilder(cyrillic).bytes(), "", cyrillic},
     };
-    for (const auto& c : cases) {
-        const DiffCheck check = CheckDiffFile(LoadedFile::FromBytes(c.bytes));
-        EXPECT_EQ(check.accepted, c.message.empty()) << c.bytes;
-        EXPECT_EQ(check.message, c.message) << c.bytes;
-        EXPECT_EQ(check.firmwareName, c.firmware) << c.bytes;
+    for (const auto& [bytes, message, firmware] : cases) {
+        const DiffCheck check = CheckDiffFile(LoadedFile::FromBytes(bytes));
+        EXPECT_EQ(check.accepted, message.empty()) << bytes;
+        EXPECT_EQ(check.message, message) << bytes;
+        EXPECT_EQ(check.firmwareName, firmware) << bytes;
     }
     EXPECT_EQ(CheckDiffFile(LoadedFile{}).message, msg::kReadError.view());
     EXPECT_FALSE(CheckDiffFile(LoadedFile{}).accepted);

@@ -58,10 +58,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз";
     const std::string badOffset =
         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234";
-    const struct {
-        std::string text;
-        std::string error;  // empty: accepted
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
+        // an empty error: accepted
         {"", notSmp},
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 1), notSmp},
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 2) + "x>", notSmp},
@@ -91,10 +89,10 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
          "строка 4: ожидается элемент <nord .../> или </changes>"},
     };
-    for (const auto& c : cases) {
-        const SmpReadResult read = ReadSmpPatch(c.text);
-        EXPECT_EQ(c.error, cp1251::ToUtf8(read.error)) << c.text;
-        EXPECT_EQ(c.error.empty(), read.changes.size() == 1) << c.text;
+    for (const auto& [text, error] : cases) {
+        const SmpReadResult read = ReadSmpPatch(text);
+        EXPECT_EQ(error, cp1251::ToUtf8(read.error)) << text;
+        EXPECT_EQ(error.empty(), read.changes.size() == 1) << text;
     }
 }
 

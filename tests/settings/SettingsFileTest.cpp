@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FileSystemName.h"
@@ -237,11 +238,7 @@ TEST(SettingsFile, NothingWrittenWithoutAFileOrWhenNotAsked) {
 }
 
 TEST(SettingsFile, ListsStopAtTheFirstEmptyValue) {
-    const struct {
-        const char* name;
-        std::string text;
-        Values expected;
-    } cases[] = {
+    const std::tuple<const char*, std::string, Values> cases[] = {
         {"InKeyOrder", "[Group]\n2=c\n0=a\n1=b\n", {"a", "b", "c"}},
         {"Gap", "[Group]\n0=a\n1=b\n3=d\n", {"a", "b"}},
         {"ZeroMissing", "[Group]\n1=b\n2=c\n", {}},
@@ -252,11 +249,10 @@ TEST(SettingsFile, ListsStopAtTheFirstEmptyValue) {
         {"LeadingZerosAreOtherKeys", "[Group]\n00=a\n", {}},
         {"CutTo1023Bytes", "[Group]\n0=" + kLong + "\n1=x\n", {kLong.substr(0, 1023), "x"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, text, expected] : cases) {
         TempDir dir;
-        WriteFile(dir.File("Quorrel.ini"), c.text);
-        EXPECT_EQ(SettingsFile(dir.File("Quorrel.ini")).ReadSettingList("Group"), c.expected)
-            << c.name;
+        WriteFile(dir.File("Quorrel.ini"), text);
+        EXPECT_EQ(SettingsFile(dir.File("Quorrel.ini")).ReadSettingList("Group"), expected) << name;
     }
 }
 
