@@ -11,6 +11,9 @@
 namespace quorrel {
 namespace {
 
+using enum PatchDirection;
+using enum FitVerdict;
+
 // Random DIFFs over random images, some blocks reaching past the image or overlapping: the
 // composed patch reads back as its blocks, applies to the image with every block's new bytes
 // written in order, and reverts to the image wherever the composition could record old bytes.
@@ -55,21 +58,20 @@ TEST(PatchFitTest, ComposedPatchesReadBackApplyAndRevert) {
             EXPECT_EQ(9 + i, read.changes[i].line);
         }
 
-        const PatchFit applied = FitPatch(read.changes, image, PatchDirection::Apply);
-        EXPECT_EQ(outside == 0 ? FitVerdict::Fits : FitVerdict::DoesNotFit, applied.verdict)
-            << round;
+        const PatchFit applied = FitPatch(read.changes, image, Apply);
+        EXPECT_EQ(outside == 0 ? Fits : DoesNotFit, applied.verdict) << round;
         EXPECT_EQ(outside, applied.misfitCount) << round;
         if (outside != 0) {
             continue;
         }
         EXPECT_EQ(expected, applied.image) << round;
-        const PatchFit reverted = FitPatch(read.changes, applied.image, PatchDirection::Revert);
-        EXPECT_EQ(everyFrom ? FitVerdict::Fits : FitVerdict::DoesNotFit, reverted.verdict);
+        const PatchFit reverted = FitPatch(read.changes, applied.image, Revert);
+        EXPECT_EQ(everyFrom ? Fits : DoesNotFit, reverted.verdict);
         EXPECT_EQ(everyFrom ? image : "", reverted.image) << round;
-        const FitVerdict again = expected != image ? FitVerdict::AlreadyDone : FitVerdict::Fits;
-        EXPECT_EQ(again, FitPatch(read.changes, applied.image, PatchDirection::Apply).verdict);
+        const FitVerdict again = expected != image ? AlreadyDone : Fits;
+        EXPECT_EQ(again, FitPatch(read.changes, applied.image, Apply).verdict);
         if (everyFrom) {
-            EXPECT_EQ(again, FitPatch(read.changes, image, PatchDirection::Revert).verdict);
+            EXPECT_EQ(again, FitPatch(read.changes, image, Revert).verdict);
         }
     }
 }
@@ -81,8 +83,6 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     const SmpChange wrongFrom{2, "xx", "AB", 7};
     const SmpChange outside{7, "h", "HI", 8};
     const SmpChange overlapping{3, "de", "DE", 9};
-    using enum PatchDirection;
-    using enum FitVerdict;
     using enum Misfit::Reason;
     const struct {
         bool overlaps;

@@ -29,12 +29,9 @@ const FindCase kFindCases[] = {
     {"Tabs", "\t[A]\t\n\tk\t=\tv\t\n", "A", "k", "v"},
     {"CrLf", "[A]\r\nk=v\r\nj=w\r\n", "A", "j", "w"},
     {"MixedLineEnds", "[A]\r\nk=v\nj=w\r\ni=x\n", "A", "i", "x"},
-    {"LastLineWithoutLineEnd", "[A]\nk=v", "A", "k", "v"},
     {"LastCrLfLineWithoutLineEnd", "[A]\r\nk=v", "A", "k", "v"},
-    {"EmptyValueIsPresent", "[A]\nk=\n", "A", "k", ""},
     {"BlankValueIsEmpty", "[A]\nk=  \t\n", "A", "k", ""},
     {"DoubleQuotesStripped", "[A]\nk=\"  v  \"\n", "A", "k", "  v  "},
-    {"SingleQuotesStripped", "[A]\nk='v'\n", "A", "k", "v"},
     {"OnlyOnePairStripped", "[A]\nk=\"\"v\"\"\n", "A", "k", "\"v\""},
     {"EmptyQuotes", "[A]\nk=\"\"\n", "A", "k", ""},
     {"MismatchedQuotesKept", "[A]\nk=\"v'\n", "A", "k", "\"v'"},
@@ -45,12 +42,7 @@ const FindCase kFindCases[] = {
     {"IndentedCommentSkipped", "[A]\n \t;k=1\nk=2\n", "A", "k", "2"},
     {"CommentedHeaderSkipped", ";[A]\nk=1\n[A]\nk=2\n", "A", "k", "2"},
     {"LineWithoutEqualsIgnored", "[A]\nk\nk=2\n", "A", "k", "2"},
-    {"FirstKeyWins", "[A]\nk=1\nk=2\n", "A", "k", "1"},
-    {"FirstSectionWins", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "1"},
     {"LaterDuplicateSectionNotSearched", "[A]\nk=1\n[a]\nj=2\n", "A", "j", std::nullopt},
-    {"KeyCaseIgnored", "[A]\nNickName=x\n", "A", "NICKNAME", "x"},
-    {"SectionCaseIgnored", "[author info]\nk=x\n", "Author Info", "k", "x"},
-    {"CyrillicSectionCaseIgnored", "[" + kGroupMixed + "]\n0=x\n", kGroupUpper, "0", "x"},
     {"CyrillicLowerMatches", "[" + kGroupUpper + "]\n0=x\n", kGroupLower, "0", "x"},
     {"CyrillicYo", "[A]\n" + kYoMixed + "=x\n", "A", kYoOther, "x"},
     {"CyrillicValueUntouched", "[A]\nk=" + kGroupUpper + "\n", "A", "k", kGroupUpper},
@@ -70,6 +62,7 @@ const FindCase kFindCases[] = {
     {"CyrillicIsNotAscii", "[Group]\n0=x\n", kGroupUpper, "0", std::nullopt},
 };
 
+// What a write then reads back (first key and section, case, quotes) is in the Set table.
 TEST(IniText, Find) {
     for (const FindCase& c : kFindCases) {
         EXPECT_EQ(IniText(c.text).Find(c.section, c.key), c.expected) << c.name;
