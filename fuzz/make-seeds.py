@@ -63,18 +63,17 @@ def ini_seeds():
     odd = (b"[author info]\nnickname = 'quoted'\n\tfullname=\"x\"\n;www=commented\nnot an entry\n"
            b"[Author Info]\nicq=second section\n[\xc3\xf0\xf3\xef\xef\xe0]\n\xe8\xec\xff=1")
     return {
-        "defaults-into-empty": writes((b"Patch Version", b"value", b"0.3"),
-                                      (b"Author Info", b"NickName", b"Quorrel"),
-                                      (b"Author Info", b"FullName", b""),
-                                      (b"Author Info", b"www", b"http://quorrel.example.org/")),
-        "typical-crlf": typical + writes((b"Author Info", b"FullName", b"Name"),
-                                         (b"Author Info", b"Email", b"a@example.org"),
-                                         (b"Group", b"2", b"Three"),
-                                         (b"New Section", b"key", b" padded ")),
-        "odd-lf-no-final-eol": odd + writes((b"AUTHOR INFO", b"FullName", b"'q'"),
-                                            (b"\xc3\xd0\xd3\xcf\xcf\xc0", b"\xc8\xcc\xdf", b"2"),
-                                            (b"Author Info", b"icq", b"\"x\""),
-                                            (b"Author Info", b"www", b"")),
+        "defaults-into-empty": writes(
+            (b"Patch Version", b"value", b"0.3"), (b"Author Info", b"NickName", b"Quorrel"),
+            (b"Author Info", b"FullName", b""),
+            (b"Author Info", b"www", b"http://quorrel.example.org/")),
+        "typical-crlf": typical + writes(
+            (b"Author Info", b"FullName", b"Name"), (b"Author Info", b"Email", b"a@example.org"),
+            (b"Group", b"2", b"Three"), (b"New Section", b"key", b" padded ")),
+        "odd-lf-no-final-eol": odd + writes(
+            (b"AUTHOR INFO", b"FullName", b"'q'"),
+            (b"\xc3\xd0\xd3\xcf\xcf\xc0", b"\xc8\xcc\xdf", b"2"),
+            (b"Author Info", b"icq", b"\"x\""), (b"Author Info", b"www", b"")),
         # Every write the engine must refuse; the replay checks each changes nothing.
         "refused-writes": typical + writes(
             (b"A]", b"k", b"v"), (b"S", b"k=1", b"v"), (b"S", b";k", b"v"), (b"S", b"[k", b"v"),

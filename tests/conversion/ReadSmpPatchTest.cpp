@@ -58,8 +58,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз";
     const std::string badOffset =
         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234";
+    // Text and error; an empty error: accepted.
     const std::pair<std::string, std::string> cases[] = {
-        // an empty error: accepted
         {"", notSmp},
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 1), notSmp},
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 2) + "x>", notSmp},
