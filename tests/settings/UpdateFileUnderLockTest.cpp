@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -57,6 +58,16 @@ TEST(UpdateFileUnderLock, EditSeesTheCurrentBytesAndOnlyAChangeLeavesAFile) {
 }
 
 #ifndef _WIN32
+
+TEST(UpdateFileUnderLock, CreatedFileGetsTheUmaskMode) {
+    TempDir dir;
+    const mode_t mask = ::umask(022);
+    EXPECT_TRUE(UpdateFileUnderLock(dir.File("f"), [](std::string_view) { return "x"; }));
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
 
 // A file size limit fails the write part-way: the old file stays whole, a new one goes again.
 TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
