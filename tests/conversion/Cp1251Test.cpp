@@ -35,14 +35,24 @@ TEST(Cp1251Codec, BytesAndCharactersCorrespondOneToOne) {
 
 TEST(Cp1251Codec, FromUtf8KeepsWhatHasAFormAndReportsTheRest) {
     constexpr Cp1251Literal russian = "Привет, Ёжик №5";
-    // clang-format off
-    const struct { std::string utf8, text; std::vector<char32_t> unmappable; bool invalid; } cases[] = {
-        {"Привет, Ёжик №5", std::string(russian.view()), {}, false},
-        {"a\xE6\xBC\xA2" "b\xC3\xA9\xC2\x80" "c", "abc", {U'\u6F22', U'\u00E9', U'\u0080'}, false},
-        // Overlong slash, surrogate, past U+10FFFF, cut short, lone continuation.
-        {"\xC0\xAF", "", {}, true}, {"\xED\xA0\x80", "", {}, true}, {"\xF4\x90\x80\x80", "", {}, true},
-        {"\xD0", "", {}, true}, {"\x80", "", {}, true}, {"\xFF", "", {}, true}};
-    // clang-format on
+    const struct {
+        std::string utf8, text;
+        std::vector<char32_t> unmappable;
+        bool invalid;
+    } cases[] = {{"Привет, Ёжик №5", std::string(russian.view()), {}, false},
+                 {"a\xE6\xBC\xA2"
+                  "b\xC3\xA9\xC2\x80"
+                  "c",
+                  "abc",
+                  {U'\u6F22', U'\u00E9', U'\u0080'},
+                  false},
+                 // Overlong slash, surrogate, past U+10FFFF, cut short, lone continuation.
+                 {"\xC0\xAF", "", {}, true},
+                 {"\xED\xA0\x80", "", {}, true},
+                 {"\xF4\x90\x80\x80", "", {}, true},
+                 {"\xD0", "", {}, true},
+                 {"\x80", "", {}, true},
+                 {"\xFF", "", {}, true}};
     for (const auto& c : cases) {
         const Encoded e = FromUtf8(c.utf8);
         EXPECT_EQ(e.text, c.text) << c.utf8;

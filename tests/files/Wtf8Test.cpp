@@ -9,14 +9,18 @@ namespace {
 // Every 16-bit unit survives the trip, unpaired surrogates (which Windows names may hold) in
 // their three-byte forms.
 TEST(Wtf8, ConvertsBothWays) {
-    // clang-format off
     const std::pair<std::u16string, std::string> cases[] = {
-        {u"", ""}, {u"plain.dif", "plain.dif"}, {u"\u00E9", "\xC3\xA9"},
-        {u"\u0416\u0451", "\xD0\x96\xD1\x91"}, {u"\u6F22", "\xE6\xBC\xA2"}, {u"\uFFFF", "\xEF\xBF\xBF"},
-        {u"\U0001F600", "\xF0\x9F\x98\x80"}, {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
-        {std::u16string{u'\xD800'}, "\xED\xA0\x80"}, {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
+        {u"", ""},
+        {u"plain.dif", "plain.dif"},
+        {u"\u00E9", "\xC3\xA9"},
+        {u"\u0416\u0451", "\xD0\x96\xD1\x91"},
+        {u"\u6F22", "\xE6\xBC\xA2"},
+        {u"\uFFFF", "\xEF\xBF\xBF"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+        {std::u16string{u'\xD800'}, "\xED\xA0\x80"},
+        {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
         {std::u16string{u'a', u'\xDC00', u'\xD800'}, "a\xED\xB0\x80\xED\xA0\x80"}};
-    // clang-format on
     for (const auto& [utf16, wtf8] : cases) {
         EXPECT_EQ(Wtf8FromUtf16(utf16), wtf8) << wtf8;
         EXPECT_EQ(Utf16FromWtf8(wtf8), utf16) << wtf8;
