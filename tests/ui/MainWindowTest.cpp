@@ -64,13 +64,11 @@ TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
         bool open;
         std::string initial;
         std::string filters;
-    } expected[] = {
-        {true, "", filters("DIFF файлы", "*.dif")},
-        {true, diff, filters("DIFF файлы", "*.dif")},
-        {true, "", filters("BIN файлы", "*.bin")},
-        {true, dir.File("x.bin"), filters("BIN файлы", "*.bin")},
-        {false, "|" + cp1251::FromUtf8("Звук").text, filters("SMP файлы", "*.smp")},
-    };
+    } expected[] = {{true, "", filters("DIFF файлы", "*.dif")},
+                    {true, diff, filters("DIFF файлы", "*.dif")},
+                    {true, "", filters("BIN файлы", "*.bin")},
+                    {true, dir.File("x.bin"), filters("BIN файлы", "*.bin")},
+                    {false, "|" + cp1251::FromUtf8("Звук").text, filters("SMP файлы", "*.smp")}};
     ASSERT_EQ(fake.choices.size(), std::size(expected));
     for (std::size_t i = 0; i < fake.choices.size(); ++i) {
         const FileChoice& c = fake.choices[i];

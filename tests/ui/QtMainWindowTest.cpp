@@ -165,21 +165,12 @@ std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
 
 namespace {
 
-class QtWindow : public ::testing::Test {
+class QtWindow : public WindowTest<QtDriver> {
   protected:
-    void SetUp() override {
-        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
-        ui_ = std::make_unique<QtDriver>(dir_.File("Quorrel.ini"));
-    }
-    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}); }
-
     QWidget* Named(const char* name) const {
         return ui_->window.findChild<QWidget*>(QString::fromLatin1(name));
     }
     QtMainWindow& window() { return ui_->window; }
-
-    TempDir dir_;
-    std::unique_ptr<QtDriver> ui_;
 };
 
 TEST_F(QtWindow, IsAFixedCentredDialogNamedAfterTheExecutableWithSortedLists) {
@@ -244,12 +235,10 @@ TEST_F(QtWindow, LayoutKeepsTheProportionsAndClipsNoText) {
     const struct {
         const char* name;
         int x, y, w, h;
-    } rects[] = {
-        {"diffPath", 7, 17, 155, 13},   {"openDiff", 168, 17, 84, 13},
-        {"patchFrame", 7, 59, 245, 77}, {"versionLabel", 155, 88, 29, 10},
-        {"version", 186, 86, 59, 13},   {"firmware", 58, 118, 92, 12},
-        {"save", 169, 141, 83, 13},
-    };
+    } rects[] = {{"diffPath", 7, 17, 155, 13},   {"openDiff", 168, 17, 84, 13},
+                 {"patchFrame", 7, 59, 245, 77}, {"versionLabel", 155, 88, 29, 10},
+                 {"version", 186, 86, 59, 13},   {"firmware", 58, 118, 92, 12},
+                 {"save", 169, 141, 83, 13}};
     for (const auto& r : rects) {
         const QRect g = Named(r.name)->geometry();
         EXPECT_NEAR(g.x(), r.x * sx, 1.5) << r.name;
