@@ -32,12 +32,6 @@ using qt::QtMainWindow;
 
 namespace {
 
-MessageIcon IconOf(QMessageBox::Icon icon) {
-    return icon == QMessageBox::Critical  ? MessageIcon::Error
-           : icon == QMessageBox::Warning ? MessageIcon::Warning
-                                          : MessageIcon::Information;
-}
-
 // A drop as the desktop delivers it: the drag enters the widget under the pointer first.
 bool DropOn(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
@@ -130,9 +124,13 @@ class QtDriver : public WindowDriver {
     int Run(QDialog& dialog) {
         if (auto* box = dynamic_cast<QMessageBox*>(&dialog)) {
             const bool both = box->standardButtons() == (QMessageBox::Ok | QMessageBox::Cancel);
+            const MessageIcon icon = box->icon() == QMessageBox::Critical ? MessageIcon::Error
+                                     : box->icon() == QMessageBox::Warning
+                                         ? MessageIcon::Warning
+                                         : MessageIcon::Information;
             const MessageAnswer answer =
                 dialogs.Message(box->text().replace('\n', QStringLiteral("\r\n")).toStdString(),
-                                box->windowTitle().toStdString(), IconOf(box->icon()),
+                                box->windowTitle().toStdString(), icon,
                                 both ? MessageButtons::OkCancel : MessageButtons::Ok);
             return answer == MessageAnswer::Ok ? QMessageBox::Ok : QMessageBox::Cancel;
         }
@@ -156,14 +154,6 @@ class QtDriver : public WindowDriver {
         return QDialog::Rejected;
     }
 };
-
-}  // namespace
-
-std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
-    return std::make_unique<QtDriver>(settingsPath);
-}
-
-namespace {
 
 class QtWindow : public WindowTest<QtDriver> {
   protected:
@@ -367,6 +357,11 @@ TEST_F(QtWindow, AboutBoxFromItsButtonAnyNumberOfTimes) {
 }
 
 }  // namespace
+
+std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
+    return std::make_unique<QtDriver>(settingsPath);
+}
+
 }  // namespace quorrel::test
 
 int main(int argc, char** argv) {

@@ -161,14 +161,6 @@ class Win32Driver : public WindowDriver {
     HWND main = nullptr;
 };
 
-}  // namespace
-
-std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
-    return std::make_unique<Win32Driver>(settingsPath);
-}
-
-namespace {
-
 class Win32Window : public WindowTest<Win32Driver> {
   protected:
     HWND Control(ControlId id) const { return ui_->Control(id); }
@@ -476,4 +468,9 @@ TEST(Win32Chooser, FilterListIsLabelAndPatternPairs) {
 }
 
 }  // namespace
+
+std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
+    return std::make_unique<Win32Driver>(settingsPath);
+}
+
 }  // namespace quorrel::test
