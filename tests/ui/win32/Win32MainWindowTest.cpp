@@ -380,9 +380,7 @@ TEST_F(Win32Window, TextCrossesTheCodecAndNamesStayWide) {
     EXPECT_EQ(WideText(Control(ControlId::ImagePath)), PathFromName(name).native());
     EXPECT_EQ(ui_->Text(ControlId::ImagePath), name);
     // Shown as text, a character Windows-1251 lacks stands as '?'.
-    EXPECT_EQ(ui_->window.TextFromName("a\xE6\xBC\xA2"
-                                       "b"),
-              "a?b");
+    EXPECT_EQ(ui_->window.TextFromName("a\u6F22b"), "a?b");
     EXPECT_EQ(ui_->window.ApplicationName(), "test_Win32MainWindow");
 }
 
@@ -397,12 +395,9 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
 
     ASSERT_TRUE(OpenClipboard(ui_->main));
     EmptyClipboard();
-    const std::wstring pasted =
-        L"a\x6F22"
-        L"b";
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
-    std::copy(pasted.c_str(), pasted.c_str() + pasted.size() + 1,
-              static_cast<wchar_t*>(GlobalLock(memory)));
+    const wchar_t pasted[] = L"a\u6F22b";
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+    std::memcpy(GlobalLock(memory), pasted, sizeof pasted);
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
@@ -410,8 +405,7 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
     EXPECT_EQ(WideText(Control(ControlId::Description)), L"ab");
     ui_->dialogs.TakeLog();
 
-    for (const wchar_t unit : std::wstring_view(L"E\x6F22"
-                                                L"1")) {
+    for (const wchar_t unit : std::wstring_view(L"E\u6F221")) {
         SendMessageW(ui_->EditOf(ControlId::Firmware), WM_CHAR, unit, 1);
     }
     EXPECT_EQ(ui_->Text(ControlId::Firmware), "E1");
