@@ -15,7 +15,7 @@ std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
 
 namespace {
 
-TEST(FakeWindow, BuildingReadsTheAuthorDetailsOnceAndTouchesNoControl) {
+TEST(FakeWindowStart, BuildingReadsTheAuthorDetailsOnceAndTouchesNoControl) {
     TempDir dir;
     const std::string ini = dir.File("Quorrel.ini");
     FakeWindowView fake(ini);
@@ -38,11 +38,11 @@ TEST(FakeWindow, BuildingReadsTheAuthorDetailsOnceAndTouchesNoControl) {
               (std::vector<std::string>{"E250D", "E250C", "E250B", "E250A"}));
 }
 
-TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
-    TempDir dir;
-    WriteFile(dir.File("Quorrel.ini"), WindowSettings());
-    FakeWindowView fake(dir.File("Quorrel.ini"));
-    fake.state().FirstShowing();
+using FakeWindow = WindowTest<FakeWindowView>;
+
+TEST_F(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
+    FakeWindowView& fake = *ui_;
+    TempDir& dir = dir_;
     const std::string diff = dir.File("a.dif");
     WriteFile(diff, DiffBuilder().bytes());
     fake.dialogs.chosen = {diff, "", dir.File("x.bin"), "", ""};
@@ -64,13 +64,11 @@ TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
         bool open;
         std::string initial;
         std::string filters;
-    } expected[] = {
-        {true, "", filters("DIFF файлы", "*.dif")},
-        {true, diff, filters("DIFF файлы", "*.dif")},
-        {true, "", filters("BIN файлы", "*.bin")},
-        {true, dir.File("x.bin"), filters("BIN файлы", "*.bin")},
-        {false, "|" + cp1251::FromUtf8("Звук").text, filters("SMP файлы", "*.smp")},
-    };
+    } expected[] = {{true, "", filters("DIFF файлы", "*.dif")},
+                    {true, diff, filters("DIFF файлы", "*.dif")},
+                    {true, "", filters("BIN файлы", "*.bin")},
+                    {true, dir.File("x.bin"), filters("BIN файлы", "*.bin")},
+                    {false, "|" + cp1251::FromUtf8("Звук").text, filters("SMP файлы", "*.smp")}};
     ASSERT_EQ(fake.choices.size(), std::size(expected));
     for (std::size_t i = 0; i < fake.choices.size(); ++i) {
         const FileChoice& c = fake.choices[i];
@@ -84,10 +82,8 @@ TEST(FakeWindow, ChoosersStartFromTheHeldNamesWithTheirFilters) {
     }
 }
 
-TEST(FakeWindow, SaveWithoutAcceptedDiffDoesNothingAndABareDotBinIsAnImage) {
-    TempDir dir;
-    FakeWindowView fake(dir.File("Quorrel.ini"));
-    fake.state().FirstShowing();
+TEST_F(FakeWindow, SaveWithoutAcceptedDiffDoesNothingAndABareDotBinIsAnImage) {
+    FakeWindowView& fake = *ui_;
     fake.state().SaveSmp();
     EXPECT_EQ(fake.dialogs.TakeLog(), Log{});
     // A dropped name is judged as given, even with nothing before its extension.

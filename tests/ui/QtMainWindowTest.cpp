@@ -32,12 +32,6 @@ using qt::QtMainWindow;
 
 namespace {
 
-MessageIcon IconOf(QMessageBox::Icon icon) {
-    return icon == QMessageBox::Critical  ? MessageIcon::Error
-           : icon == QMessageBox::Warning ? MessageIcon::Warning
-                                          : MessageIcon::Information;
-}
-
 // A drop as the desktop delivers it: the drag enters the widget under the pointer first.
 bool DropOn(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
@@ -130,9 +124,13 @@ class QtDriver : public WindowDriver {
     int Run(QDialog& dialog) {
         if (auto* box = dynamic_cast<QMessageBox*>(&dialog)) {
             const bool both = box->standardButtons() == (QMessageBox::Ok | QMessageBox::Cancel);
+            const MessageIcon icon = box->icon() == QMessageBox::Critical ? MessageIcon::Error
+                                     : box->icon() == QMessageBox::Warning
+                                         ? MessageIcon::Warning
+                                         : MessageIcon::Information;
             const MessageAnswer answer =
                 dialogs.Message(box->text().replace('\n', QStringLiteral("\r\n")).toStdString(),
-                                box->windowTitle().toStdString(), IconOf(box->icon()),
+                                box->windowTitle().toStdString(), icon,
                                 both ? MessageButtons::OkCancel : MessageButtons::Ok);
             return answer == MessageAnswer::Ok ? QMessageBox::Ok : QMessageBox::Cancel;
         }
@@ -157,29 +155,12 @@ class QtDriver : public WindowDriver {
     }
 };
 
-}  // namespace
-
-std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
-    return std::make_unique<QtDriver>(settingsPath);
-}
-
-namespace {
-
-class QtWindow : public ::testing::Test {
+class QtWindow : public WindowTest<QtDriver> {
   protected:
-    void SetUp() override {
-        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
-        ui_ = std::make_unique<QtDriver>(dir_.File("Quorrel.ini"));
-    }
-    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}); }
-
     QWidget* Named(const char* name) const {
         return ui_->window.findChild<QWidget*>(QString::fromLatin1(name));
     }
     QtMainWindow& window() { return ui_->window; }
-
-    TempDir dir_;
-    std::unique_ptr<QtDriver> ui_;
 };
 
 TEST_F(QtWindow, IsAFixedCentredDialogNamedAfterTheExecutableWithSortedLists) {
@@ -244,12 +225,10 @@ TEST_F(QtWindow, LayoutKeepsTheProportionsAndClipsNoText) {
     const struct {
         const char* name;
         int x, y, w, h;
-    } rects[] = {
-        {"diffPath", 7, 17, 155, 13},   {"openDiff", 168, 17, 84, 13},
-        {"patchFrame", 7, 59, 245, 77}, {"versionLabel", 155, 88, 29, 10},
-        {"version", 186, 86, 59, 13},   {"firmware", 58, 118, 92, 12},
-        {"save", 169, 141, 83, 13},
-    };
+    } rects[] = {{"diffPath", 7, 17, 155, 13},   {"openDiff", 168, 17, 84, 13},
+                 {"patchFrame", 7, 59, 245, 77}, {"versionLabel", 155, 88, 29, 10},
+                 {"version", 186, 86, 59, 13},   {"firmware", 58, 118, 92, 12},
+                 {"save", 169, 141, 83, 13}};
     for (const auto& r : rects) {
         const QRect g = Named(r.name)->geometry();
         EXPECT_NEAR(g.x(), r.x * sx, 1.5) << r.name;
@@ -378,6 +357,11 @@ TEST_F(QtWindow, AboutBoxFromItsButtonAnyNumberOfTimes) {
 }
 
 }  // namespace
+
+std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
+    return std::make_unique<QtDriver>(settingsPath);
+}
+
 }  // namespace quorrel::test
 
 int main(int argc, char** argv) {

@@ -86,8 +86,7 @@ class QtWindowPropertiesTest : public QObject {
             {ControlId::DiffPath, "DIF файл"}, {ControlId::ImagePath, "BIN файл"},
             {ControlId::Title, "Название"},    {ControlId::Group, "Группа"},
             {ControlId::Version, "Версия"},    {ControlId::Description, "Описание"},
-            {ControlId::Firmware, "Прошивка"},
-        };
+            {ControlId::Firmware, "Прошивка"}};
         for (const auto& [id, label] : fields) {
             QWidget* control = window_->control(id);
             QCOMPARE(AccessibleName(control), label);

@@ -41,14 +41,8 @@ std::vector<std::string> Sorted(std::vector<std::string> entries) {
     return entries;
 }
 
-class WindowCommands : public ::testing::Test {
+class WindowCommands : public WindowTest<> {
   protected:
-    void SetUp() override {
-        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
-        ui_ = StartWindow(dir_.File("Quorrel.ini"));
-    }
-    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}) << "dialogs unchecked"; }
-
     MainWindow& state() { return ui_->state(); }
     Log TakeLog() { return ui_->dialogs.TakeLog(); }
     std::string VersionMessage() {
@@ -110,8 +104,6 @@ class WindowCommands : public ::testing::Test {
         return saved;
     }
 
-    TempDir dir_;
-    std::unique_ptr<WindowDriver> ui_;
     std::string diffBytes_;
 };
 
@@ -136,13 +128,11 @@ TEST_F(WindowCommands, RefusedOrCancelledDiffLeavesFirmwareAndDisablesSaveOnlyWh
         std::string name;
         std::optional<std::string> bytes;  // none: the file does not exist
         std::string error;                 // none: the chooser is cancelled
-    } cases[] = {
-        {"", "", ""},
-        {"нет такого.dif", std::nullopt, "Ошибка считывания данных из файла!"},
-        {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
-         "Неизвестный класс телефона 'XYZ'!"},
-        {"empty.dif", "", "Неверный формат DIFF-файла!"},
-    };
+    } cases[] = {{"", "", ""},
+                 {"нет такого.dif", std::nullopt, "Ошибка считывания данных из файла!"},
+                 {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
+                  "Неизвестный класс телефона 'XYZ'!"},
+                 {"empty.dif", "", "Неверный формат DIFF-файла!"}};
     for (const auto& c : cases) {
         const std::string good = GoodDiff();
         Open(ControlId::OpenDiff, good);
@@ -194,13 +184,11 @@ TEST_F(WindowCommands, SaveIsEnabledExactlyWhileTheLastDiffPassed) {
         std::string name;
         std::string bytes;
         bool enabled;
-    } steps[] = {
-        {"empty.dif", "", false},
-        {"good.dif", DiffBuilder().bytes(), true},
-        {"magic.dif", DiffBuilder("FW", "SGHA", "XXXX").bytes(), false},
-        {"good2.dif", DiffBuilder().Nord(1, "x").bytes(), true},
-        {"short.dif", DiffBuilder().bytes().substr(0, 31), false},
-    };
+    } steps[] = {{"empty.dif", "", false},
+                 {"good.dif", DiffBuilder().bytes(), true},
+                 {"magic.dif", DiffBuilder("FW", "SGHA", "XXXX").bytes(), false},
+                 {"good2.dif", DiffBuilder().Nord(1, "x").bytes(), true},
+                 {"short.dif", DiffBuilder().bytes().substr(0, 31), false}};
     for (const auto& step : steps) {
         Open(ControlId::OpenDiff, Put(step.name, step.bytes));
         EXPECT_EQ(ui_->Enabled(ControlId::Save), step.enabled) << step.name;
@@ -217,29 +205,28 @@ TEST_F(WindowCommands, VersionTextsAsTakenAndTheMessageForTheOthers) {
         std::string text;
         bool ok;
         std::uint32_t version;
-    } cases[] = {
-        {" 7 ", true, 7},
-        {"+5", true, 5},
-        {"00", true, 0},
-        {"\t9\t", true, 9},
-        {"99999999999999999999999999999999999999", true, 4294967295u},
-        {"-1", false, 5},
-        {"+0", false, 5},
-        {"", false, 5},
-        {"1.5", false, 5},
-        {"abc", false, 5},
-        {std::string(31, ' ') + "3", false, 5},
-    };
+    } cases[] = {{" 7 ", true, 7},
+                 {"+5", true, 5},
+                 {"00", true, 0},
+                 {"\t9\t", true, 9},
+                 {"99999999999999999999999999999999999999", true, 4294967295u},
+                 {"-1", false, 5},
+                 {"+0", false, 5},
+                 {"", false, 5},
+                 {"1.5", false, 5},
+                 {"abc", false, 5},
+                 {std::string(31, ' ') + "3", false, 5}};
     for (const auto& c : cases) {
+        SCOPED_TRACE("'" + c.text + "'");
         ui_->Type(ControlId::Version, "5");
         ASSERT_TRUE(state().TakeFields());
         ui_->Type(ControlId::Version, c.text);
-        EXPECT_EQ(state().TakeFields(), c.ok) << "'" << c.text << "'";
-        EXPECT_EQ(state().version(), c.version) << "'" << c.text << "'";
-        EXPECT_EQ(TakeLog(), c.ok ? Log{} : Log{VersionMessage()}) << "'" << c.text << "'";
+        EXPECT_EQ(state().TakeFields(), c.ok);
+        EXPECT_EQ(state().version(), c.version);
+        EXPECT_EQ(TakeLog(), c.ok ? Log{} : Log{VersionMessage()});
         if (!c.ok) {
-            EXPECT_EQ(ui_->Focus(), ControlId::Version) << "'" << c.text << "'";
-            EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version)) << "'" << c.text << "'";
+            EXPECT_EQ(ui_->Focus(), ControlId::Version);
+            EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version));
         }
     }
 }
@@ -266,14 +253,12 @@ TEST_F(WindowCommands, ImageChecksAndTheirMessages) {
         Log log;
         bool accepted;
         std::uint32_t size;  // -1 when the read failed
-    } steps[] = {
-        {small, {"open ''", kBadImage}, false, 100},
-        {missing, {"open 'small.bin'", kBadImage}, false, std::uint32_t(-1)},
-        {Put("big.bin", std::string(kMinimumImageSize, '\0')),
-         {"open 'missing.bin'"},
-         true,
-         kMinimumImageSize},
-    };
+    } steps[] = {{small, {"open ''", kBadImage}, false, 100},
+                 {missing, {"open 'small.bin'", kBadImage}, false, std::uint32_t(-1)},
+                 {Put("big.bin", std::string(kMinimumImageSize, '\0')),
+                  {"open 'missing.bin'"},
+                  true,
+                  kMinimumImageSize}};
     for (const auto& step : steps) {
         Open(ControlId::OpenImage, step.path);
         EXPECT_EQ(TakeLog(), step.log);
@@ -308,11 +293,9 @@ TEST_F(WindowCommands, DroppedFilesOpenInTheirOrderByTheirNames) {
     const struct {
         std::string name;
         bool image;
-    } names[] = {
-        {"a.bin", true},      {"a.BIN", true},        {"a.bIn", true}, {".bin", true},
-        {"a.bin.dif", false}, {"a.dif.bin", true},    {"abin", false}, {"a.bi", false},
-        {"a.binx", false},    {"bin.d/a.dif", false},
-    };
+    } names[] = {{"a.bin", true},      {"a.BIN", true},       {"a.bIn", true}, {".bin", true},
+                 {"a.bin.dif", false}, {"a.dif.bin", true},   {"abin", false}, {"a.bi", false},
+                 {"a.binx", false},    {"bin.d/a.dif", false}};
     std::filesystem::create_directory(dir_.File("bin.d"));
     for (const auto& c : names) {
         const std::string path = Put(c.name, bytes);
@@ -358,15 +341,13 @@ TEST_F(WindowCommands, ASaveTakesOldBytesFromAnyReadImageReplacesTheFileAndChang
         std::string image;
         bool warned;
         std::vector<std::string> changes;
-    } cases[] = {
-        // A rejected image still draws the warning, and still gives the bytes inside it.
-        {"small.bin",
-         CountingBytes(100),
-         true,
-         {"<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />",
-          "<nord offset=\"0x001000\" to=\"cc\" />"}},
-        {"big.bin", big, false, {"from=\"0100\"", "from=\"02\""}},
-    };
+    } cases[] = {// A rejected image still draws the warning, and still gives the bytes inside it.
+                 {"small.bin",
+                  CountingBytes(100),
+                  true,
+                  {"<nord offset=\"0x000010\" from=\"1011\" to=\"aabb\" />",
+                   "<nord offset=\"0x001000\" to=\"cc\" />"}},
+                 {"big.bin", big, false, {"from=\"0100\"", "from=\"02\""}}};
     for (const auto& c : cases) {
         Open(ControlId::OpenDiff, GoodDiff());
         Open(ControlId::OpenImage, Put(c.name, c.image));
@@ -412,8 +393,7 @@ TEST_F(WindowCommands, FailedSavesShowTheirErrorAndWriteNothing) {
                      MessageButtons::Ok)},
 #endif
         {dir_.File("no-such-dir/out.smp"), false, ErrorLine("Ошибка открытия файла!")},
-        {dir_.File("out.smp"), true, ErrorLine("Неверный формат файла DIFF-файла!")},
-    };
+        {dir_.File("out.smp"), true, ErrorLine("Неверный формат файла DIFF-файла!")}};
     for (const auto& c : cases) {
         if (c.badBlock) {
             diffBytes_ = DiffBuilder().Nord(1, "a").Block("XBLK", "NORD", 5, "abcde").bytes();

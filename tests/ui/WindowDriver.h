@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <memory>
 #include <optional>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "MainWindow.h"
+#include "TempDir.h"
 
 namespace quorrel::test {
 
@@ -70,5 +73,19 @@ std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath);
 
 // The settings file every window under test starts from.
 std::string WindowSettings();
+
+// A window started on those settings, as `Driver`; every dialog it shows must be checked.
+template <class Driver = WindowDriver>
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
+        ui_.reset(static_cast<Driver*>(StartWindow(dir_.File("Quorrel.ini")).release()));
+    }
+    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}) << "dialogs unchecked"; }
+
+    TempDir dir_;
+    std::unique_ptr<Driver> ui_;
+};
 
 }  // namespace quorrel::test

@@ -20,60 +20,27 @@ bool Check(bool ok, const char* step) {
     return ok;
 }
 
-// Polls until `found` gives a window or the time is up.
-HWND WaitFor(const std::function<HWND()>& found) {
-    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50) {
-        if (const HWND window = found()) {
-            return window;
-        }
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
-bool WaitGone(HWND window) {
-    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50) {
-        if (!::IsWindow(window) || !::IsWindowVisible(window)) {
+// Polls until `done` holds or the time is up.
+bool Poll(const std::function<bool()>& done) {
+    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50, ::Sleep(50)) {
+        if (done()) {
             return true;
         }
-        ::Sleep(50);
     }
     return false;
 }
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
-struct Search {
-    DWORD process;
-    HWND owner;
-    const wchar_t* caption;
-    HWND found;
-};
-
 // A visible dialog of the process with this caption (and this owner, when one is given).
 HWND FindDialog(DWORD process, HWND owner, const wchar_t* caption) {
-    Search search{process, owner, caption, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            wchar_t name[16] = {};
-            ::GetClassNameW(window, name, 16);
-            if (pid == s->process && ::IsWindowVisible(window) && std::wstring(name) == L"#32770" &&
-                TextOf(window) == s->caption &&
-                (s->owner == nullptr || ::GetWindow(window, GW_OWNER) == s->owner)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", caption));) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(found, &pid);
+        if (pid == process && ::IsWindowVisible(found) &&
+            (owner == nullptr || ::GetWindow(found, GW_OWNER) == owner)) {
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 void PressEscape(HWND control) {
@@ -83,8 +50,10 @@ void PressEscape(HWND control) {
 
 bool OpenAndEndAbout(DWORD process, HWND main, const char* how) {
     const wchar_t* caption = L"\x041E \x043F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x0435";
-    const HWND about = WaitFor([&] { return FindDialog(process, main, caption); });
-    std::string step = std::string("the About box opens from ") + how + ", owned by the window";
+    HWND about = nullptr;
+    Poll([&] { return (about = FindDialog(process, main, caption)) != nullptr; });
+    const std::string step =
+        std::string("the About box opens from ") + how + ", owned by the window";
     if (!Check(about != nullptr, step.c_str())) {
         return false;
     }
@@ -99,28 +68,26 @@ bool OpenAndEndAbout(DWORD process, HWND main, const char* how) {
     }
     const bool disabled = !::IsWindowEnabled(main);
     PressEscape(::GetDlgItem(about, IDOK));
-    const bool gone = WaitGone(about);
+    const bool gone = Poll([&] { return !::IsWindow(about) || !::IsWindowVisible(about); });
     return Check(disabled, "the window is disabled while the About box is up") &&
            Check(gone, "Escape ends the About box") &&
            Check(::IsWindowEnabled(main) != FALSE, "the window is enabled again");
 }
 
 bool Drive(DWORD process, HANDLE handle) {
-    const HWND main = WaitFor([&] { return FindDialog(process, nullptr, L"Quorrel"); });
+    HWND main = nullptr;
+    Poll([&] { return (main = FindDialog(process, nullptr, L"Quorrel")) != nullptr; });
     if (!Check(main != nullptr, "a window titled \"Quorrel\" appears")) {
         return false;
     }
     // The entry itself is another process's menu, out of reach; its command is not.
     ::PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
-    if (!OpenAndEndAbout(process, main, "the system menu")) {
-        return false;
-    }
-    ::PostMessageW(::GetDlgItem(main, 1008), BM_CLICK, 0, 0);
-    if (!OpenAndEndAbout(process, main, "its button")) {
+    const HWND button = ::GetDlgItem(main, 1008);
+    if (!OpenAndEndAbout(process, main, "the system menu") ||
+        !::PostMessageW(button, BM_CLICK, 0, 0) || !OpenAndEndAbout(process, main, "its button")) {
         return false;
     }
     // With the focus on a push button, Enter presses that button.
-    const HWND button = ::GetDlgItem(main, 1008);
     ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
     ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     ::PostMessageW(button, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));

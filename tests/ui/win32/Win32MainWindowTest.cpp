@@ -161,49 +161,15 @@ class Win32Driver : public WindowDriver {
     HWND main = nullptr;
 };
 
-}  // namespace
-
-std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
-    return std::make_unique<Win32Driver>(settingsPath);
-}
-
-namespace {
-
-class Win32Window : public ::testing::Test {
+class Win32Window : public WindowTest<Win32Driver> {
   protected:
-    void SetUp() override {
-        WriteFile(dir_.File("Quorrel.ini"), WindowSettings());
-        ui_ = std::make_unique<Win32Driver>(dir_.File("Quorrel.ini"));
-        main_ = ui_->main;
-    }
-    void TearDown() override { EXPECT_EQ(ui_->dialogs.TakeLog(), Log{}); }
-
     HWND Control(ControlId id) const { return ui_->Control(id); }
-
-    TempDir dir_;
-    std::unique_ptr<Win32Driver> ui_;
-    HWND main_ = nullptr;
 };
 
-// One dialog template as the resources hold it (the extended form): the dialog's style, size
-// in dialog units, caption and font, and per control its style, place, id, class and text.
-struct ParsedTemplate {
-    struct Item {
-        DWORD style = 0;
-        short rect[4] = {};
-        int id = 0;
-        std::wstring className;  // lower case
-        std::wstring text;       // "#" and the number for a resource
-    };
-    DWORD style = 0;
-    short size[2] = {};
-    std::wstring caption;
-    WORD points = 0;
-    std::wstring font;
-    std::vector<Item> items;
-};
-
-ParsedTemplate ReadTemplate(int resource) {
+// A dialog template as the resources hold it (the extended form) against the shared table: the
+// dialog's size, caption, font and frame, and per control, in order, its identifier, class,
+// text, place in dialog units and the styles its kind implies. Gives the controls' styles.
+std::vector<DWORD> ExpectTemplate(int resource, const DialogTemplate& table) {
     const HMODULE module = GetModuleHandleW(nullptr);
     const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource), MAKEINTRESOURCEW(5));
     const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
@@ -225,52 +191,24 @@ ParsedTemplate ReadTemplate(int resource) {
         }
         return out;
     };
-    ParsedTemplate parsed;
     EXPECT_EQ(take(DWORD{}), 0xFFFF0001u) << "version 1 of the extended form";
     take(std::array<DWORD, 2>{});  // help id, extended style
-    parsed.style = take(DWORD{});
-    parsed.items.resize(take(WORD{}));
+    constexpr DWORD kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
+    EXPECT_EQ(take(DWORD{}) & (kFrame | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), kFrame);
+    const std::size_t count = take(WORD{});
     take(DWORD{});  // x, y
-    parsed.size[0] = take(short{});
-    parsed.size[1] = take(short{});
-    EXPECT_EQ(text() + text(), L"") << "menu and class";
-    parsed.caption = text();
-    parsed.points = take(WORD{});
+    EXPECT_EQ(take(short{}), table.width);
+    EXPECT_EQ(take(short{}), table.height);
+    EXPECT_EQ(text(), L"") << "menu";
+    EXPECT_EQ(text(), L"") << "class";
+    EXPECT_EQ(win32::Cp1251FromWide(text()), table.caption);
+    EXPECT_EQ(take(WORD{}), 8);
     take(DWORD{});  // weight, italic, character set
-    parsed.font = text();
+    EXPECT_EQ(text(), L"MS Sans Serif");
+
     // The predefined classes by number.
     const std::map<std::wstring, std::wstring> classes = {
         {L"#128", L"button"}, {L"#129", L"edit"}, {L"#130", L"static"}, {L"#133", L"combobox"}};
-    for (ParsedTemplate::Item& item : parsed.items) {
-        at = base + (at - base + 3) / 4 * 4;
-        take(std::array<DWORD, 2>{});  // help id, extended style
-        item.style = take(DWORD{});
-        for (short& value : item.rect) {
-            value = take(short{});
-        }
-        item.id = static_cast<int>(take(DWORD{}));
-        item.className = text();
-        CharLowerBuffW(item.className.data(), static_cast<DWORD>(item.className.size()));
-        item.className =
-            classes.contains(item.className) ? classes.at(item.className) : item.className;
-        item.text = text();
-        at += take(WORD{});  // creation data
-    }
-    return parsed;
-}
-
-// Each control of a template against the shared table: order, identifier, class, text, place
-// in dialog units and the styles its kind implies.
-void ExpectTemplate(int resource, const DialogTemplate& table) {
-    const ParsedTemplate parsed = ReadTemplate(resource);
-    EXPECT_EQ(parsed.size[0], table.width);
-    EXPECT_EQ(parsed.size[1], table.height);
-    EXPECT_EQ(win32::Cp1251FromWide(parsed.caption), table.caption);
-    EXPECT_EQ(parsed.points, 8);
-    EXPECT_EQ(parsed.font, L"MS Sans Serif");
-    constexpr DWORD kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
-    EXPECT_EQ(parsed.style & (kFrame | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), kFrame);
-
     constexpr DWORD kEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
     constexpr DWORD kCombo = 3 | CBS_SORT | WS_VSCROLL | CBS_AUTOHSCROLL;
     const struct {
@@ -290,24 +228,39 @@ void ExpectTemplate(int resource, const DialogTemplate& table) {
         {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, false},
         {L"button", 0xF, BS_GROUPBOX, true},
     };
-    ASSERT_EQ(parsed.items.size(), table.controls.size());
-    for (std::size_t i = 0; i < parsed.items.size(); ++i) {
-        const ParsedTemplate::Item& item = parsed.items[i];
-        const ControlTemplate& wanted = table.controls[i];
+    EXPECT_EQ(count, table.controls.size());
+    std::vector<DWORD> styles;
+    for (const ControlTemplate& wanted : table.controls) {
+        if (styles.size() == count) {
+            break;
+        }
+        at = base + (at - base + 3) / 4 * 4;
+        take(std::array<DWORD, 2>{});  // help id, extended style
+        const DWORD style = styles.emplace_back(take(DWORD{}));
+        const auto rect = take(std::array<short, 4>{});
+        const auto id = static_cast<int>(take(DWORD{}));
+        std::wstring className = text();
+        CharLowerBuffW(className.data(), static_cast<DWORD>(className.size()));
+        const std::wstring label = text();
+        at += take(WORD{});  // creation data
+
         const auto& kind = kinds[static_cast<int>(wanted.kind)];
-        EXPECT_EQ(item.id == 0xFFFF || item.id == -1 ? 0 : item.id, wanted.id) << wanted.name;
-        const int place[] = {wanted.rect.x, wanted.rect.y, wanted.rect.width, wanted.rect.height};
-        EXPECT_EQ(std::vector<int>(item.rect, item.rect + 4), std::vector<int>(place, place + 4))
+        EXPECT_EQ(id == 0xFFFF || id == -1 ? 0 : id, wanted.id) << wanted.name;
+        EXPECT_EQ(
+            std::vector<int>(rect.begin(), rect.end()),
+            (std::vector<int>{wanted.rect.x, wanted.rect.y, wanted.rect.width, wanted.rect.height}))
             << wanted.name;
-        EXPECT_EQ(item.className, kind.className) << wanted.name;
-        EXPECT_EQ(item.style & (kind.mask | WS_TABSTOP | WS_VISIBLE), kind.style | WS_VISIBLE)
+        EXPECT_EQ(classes.contains(className) ? classes.at(className) : className, kind.className)
+            << wanted.name;
+        EXPECT_EQ(style & (kind.mask | WS_TABSTOP | WS_VISIBLE), kind.style | WS_VISIBLE)
             << wanted.name;
         if (kind.text) {
-            EXPECT_EQ(win32::Cp1251FromWide(item.text), wanted.text) << wanted.name;
+            EXPECT_EQ(win32::Cp1251FromWide(label), wanted.text) << wanted.name;
         } else if (wanted.kind == ControlKind::Icon) {
-            EXPECT_EQ(item.text, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << wanted.name;
+            EXPECT_EQ(label, L"#" + std::to_wstring(QUORREL_IDI_PROGRAM)) << wanted.name;
         }
     }
+    return styles;
 }
 
 // The built window has its controls in the table's order, at the table's places.
@@ -337,15 +290,15 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
 
 TEST_F(Win32Window, MainLayoutIsTheTable) {
     ExpectTemplate(QUORREL_IDD_MAIN, layout::kMainWindow);
-    ExpectBuilt(main_, layout::kMainWindow);
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(main_, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(main_, GWL_EXSTYLE));
+    ExpectBuilt(ui_->main, layout::kMainWindow);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(ui_->main, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(ui_->main, GWL_EXSTYLE));
     EXPECT_NE(style & WS_CAPTION, 0u);
     EXPECT_NE(style & WS_SYSMENU, 0u);
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
     EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0u);
     EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0u);
-    EXPECT_EQ(GetWindow(main_, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindow(ui_->main, GW_OWNER), nullptr);
 }
 
 INT_PTR CALLBACK IdleProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -353,22 +306,22 @@ INT_PTR CALLBACK IdleProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 TEST_F(Win32Window, AboutLayoutIsTheTable) {
-    const HWND about = CreateDialogParamW(GetModuleHandleW(nullptr),
-                                          MAKEINTRESOURCEW(QUORREL_IDD_ABOUT), main_, IdleProc, 0);
+    const HWND about = CreateDialogParamW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(QUORREL_IDD_ABOUT), ui_->main, IdleProc, 0);
     ASSERT_NE(about, nullptr);
-    ExpectTemplate(QUORREL_IDD_ABOUT, layout::kAboutBox);
+    const std::vector<DWORD> styles = ExpectTemplate(QUORREL_IDD_ABOUT, layout::kAboutBox);
     ExpectBuilt(about, layout::kAboutBox);
     // Ampersands in the version line show as they are.
-    EXPECT_NE(ReadTemplate(QUORREL_IDD_ABOUT).items.at(1).style & SS_NOPREFIX, 0u);
+    EXPECT_NE(styles.at(1) & SS_NOPREFIX, 0u);
     DestroyWindow(about);
 }
 
 TEST_F(Win32Window, FirstShowingCentresAndSortsTheListsWithoutRegardToCase) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(main_, MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(ui_->main, MONITOR_DEFAULTTONEAREST), &monitor);
     RECT frame{};
-    GetWindowRect(main_, &frame);
+    GetWindowRect(ui_->main, &frame);
     const RECT& area = monitor.rcWork;
     EXPECT_NEAR((frame.left + frame.right) / 2, (area.left + area.right) / 2, 1);
     EXPECT_NEAR((frame.top + frame.bottom) / 2, (area.top + area.bottom) / 2, 1);
@@ -389,14 +342,14 @@ TEST_F(Win32Window, TabOrderIsCreationOrderWithFirmwareLast) {
     HWND at = Control(ControlId::DiffPath);
     std::vector<int> order{GetDlgCtrlID(at)};
     for (std::size_t i = 1; i < expected.size(); ++i) {
-        at = GetNextDlgTabItem(main_, at, FALSE);
+        at = GetNextDlgTabItem(ui_->main, at, FALSE);
         order.push_back(GetDlgCtrlID(at));
     }
     EXPECT_EQ(order, expected);
 }
 
 TEST_F(Win32Window, SystemMenuIconsAndAboutFromBothPlaces) {
-    const HMENU menu = GetSystemMenu(main_, FALSE);
+    const HMENU menu = GetSystemMenu(ui_->main, FALSE);
     const int count = GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
     wchar_t entry[64] = {};
@@ -406,15 +359,15 @@ TEST_F(Win32Window, SystemMenuIconsAndAboutFromBothPlaces) {
     EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR,
               static_cast<UINT>(MF_SEPARATOR));
 
-    const auto big = SendMessageW(main_, WM_GETICON, ICON_BIG, 0);
-    EXPECT_NE(SendMessageW(main_, WM_GETICON, ICON_SMALL, 0), 0);
-    EXPECT_EQ(SendMessageW(main_, WM_QUERYDRAGICON, 0, 0), big);
+    const auto big = SendMessageW(ui_->main, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(SendMessageW(ui_->main, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(SendMessageW(ui_->main, WM_QUERYDRAGICON, 0, 0), big);
 
     // The low four bits of a system command are the system's own.
-    SendMessageW(main_, WM_SYSCOMMAND, layout::kSystemMenuAboutCommand | 0x3, 0);
+    SendMessageW(ui_->main, WM_SYSCOMMAND, layout::kSystemMenuAboutCommand | 0x3, 0);
     ui_->Click(ControlId::About);
     EXPECT_EQ(ui_->scripted.abouts, 2);
-    EXPECT_EQ(ui_->scripted.owners, (std::vector<HWND>{main_, main_}));
+    EXPECT_EQ(ui_->scripted.owners, (std::vector<HWND>{ui_->main, ui_->main}));
     EXPECT_FALSE(ui_->Ended());
 }
 
@@ -427,9 +380,7 @@ TEST_F(Win32Window, TextCrossesTheCodecAndNamesStayWide) {
     EXPECT_EQ(WideText(Control(ControlId::ImagePath)), PathFromName(name).native());
     EXPECT_EQ(ui_->Text(ControlId::ImagePath), name);
     // Shown as text, a character Windows-1251 lacks stands as '?'.
-    EXPECT_EQ(ui_->window.TextFromName("a\xE6\xBC\xA2"
-                                       "b"),
-              "a?b");
+    EXPECT_EQ(ui_->window.TextFromName("a\u6F22b"), "a?b");
     EXPECT_EQ(ui_->window.ApplicationName(), "test_Win32MainWindow");
 }
 
@@ -442,14 +393,11 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
     EXPECT_EQ(ui_->state().title(), W("Пр!"));
     EXPECT_EQ(ui_->dialogs.TakeLog().size(), 3u) << "one change a character kept";
 
-    ASSERT_TRUE(OpenClipboard(main_));
+    ASSERT_TRUE(OpenClipboard(ui_->main));
     EmptyClipboard();
-    const std::wstring pasted =
-        L"a\x6F22"
-        L"b";
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
-    std::copy(pasted.c_str(), pasted.c_str() + pasted.size() + 1,
-              static_cast<wchar_t*>(GlobalLock(memory)));
+    const wchar_t pasted[] = L"a\u6F22b";
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+    std::memcpy(GlobalLock(memory), pasted, sizeof pasted);
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
@@ -457,51 +405,46 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
     EXPECT_EQ(WideText(Control(ControlId::Description)), L"ab");
     ui_->dialogs.TakeLog();
 
-    for (const wchar_t unit : std::wstring_view(L"E\x6F22"
-                                                L"1")) {
+    for (const wchar_t unit : std::wstring_view(L"E\u6F221")) {
         SendMessageW(ui_->EditOf(ControlId::Firmware), WM_CHAR, unit, 1);
     }
     EXPECT_EQ(ui_->Text(ControlId::Firmware), "E1");
-}
-
-std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
-    void* value = nullptr;
-    UINT length = 0;
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\041904e3\\") + name;
-    if (!VerQueryValueW(info.data(), key.c_str(), &value, &length) || length == 0) {
-        return L"<none>";
-    }
-    return static_cast<const wchar_t*>(value);
 }
 
 // The resources the program carries are linked into this test program as well.
 TEST(Win32Resources, VersionRecordIconAndAboutEntry) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const DWORD size = GetFileVersionInfoSizeW(self, nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<BYTE> info(size);
-    ASSERT_TRUE(GetFileVersionInfoW(self, 0, size, info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-    DWORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length));
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(self, nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()));
+    const auto query = [&](const std::wstring& key) -> const void* {
+        void* value = nullptr;
+        UINT length = 0;
+        return VerQueryValueW(info.data(), key.c_str(), &value, &length) && length > 0 ? value
+                                                                                       : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query(L"\\"));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                                  fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
+              (std::vector<DWORD>{0x00010000u, 1, 0x00010000u, 1}));
+    const auto* translation = static_cast<const DWORD*>(query(L"\\VarFileInfo\\Translation"));
+    ASSERT_NE(translation, nullptr);
     EXPECT_EQ(*translation, 0x04E30419u);  // Russian, Windows-1251
     // Filed under Russian like the dialogs, so a lookup by the program's language finds it.
     EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1),
                               MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)),
               nullptr);
-    EXPECT_EQ(VersionString(info, L"FileVersion"), L"1, 0, 0, 1");
-    EXPECT_EQ(VersionString(info, L"ProductVersion"), L"1, 0, 0, 1");
-    EXPECT_EQ(VersionString(info, L"InternalName"), L"Quorrel");
-    EXPECT_EQ(VersionString(info, L"ProductName"), L"Quorrel");
-    EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"Quorrel.EXE");
+    for (const auto& [name, value] : {std::pair{L"FileVersion", L"1, 0, 0, 1"},
+                                      {L"ProductVersion", L"1, 0, 0, 1"},
+                                      {L"InternalName", L"Quorrel"},
+                                      {L"ProductName", L"Quorrel"},
+                                      {L"OriginalFilename", L"Quorrel.EXE"}}) {
+        const auto* text = static_cast<const wchar_t*>(
+            query(std::wstring(L"\\StringFileInfo\\041904e3\\") + name));
+        EXPECT_EQ(std::wstring(text != nullptr ? text : L"<none>"), value) << name;
+    }
 
     EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(QUORREL_IDI_PROGRAM)), nullptr);
     wchar_t entry[64] = {};
@@ -519,4 +462,9 @@ TEST(Win32Chooser, FilterListIsLabelAndPatternPairs) {
 }
 
 }  // namespace
+
+std::unique_ptr<WindowDriver> StartWindow(const std::string& settingsPath) {
+    return std::make_unique<Win32Driver>(settingsPath);
+}
+
 }  // namespace quorrel::test
