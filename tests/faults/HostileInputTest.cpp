@@ -32,17 +32,17 @@ class HostileInput : public ::testing::Test {
         WriteFile(image_, std::string(64, 'i'));
     }
 
-    ChildResult Convert(const std::string& diff, const std::string& image = {}) const {
+    ProcessResult Convert(const std::string& diff, const std::string& image = {}) const {
         std::vector<std::string> args = {"--settings", dir_.File("Quorrel.ini"), "-q", diff, "-o",
                                          out_};
         if (!image.empty()) {
             args.insert(args.begin(), {"-i", image});
         }
-        return RunChild(CliPath(), args, {}, 20s);
+        return RunProcess(CliPath(), args, {}, 20s);
     }
 
     // The refusal every case here must end in: exit 1, one clear message, no patch, no hang.
-    void ExpectRefused(const ChildResult& result, const std::string& expectedErr) const {
+    void ExpectRefused(const ProcessResult& result, const std::string& expectedErr) const {
         EXPECT_FALSE(result.timedOut) << "quorrel-cli did not finish";
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.err, expectedErr);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "FileSystemName.h"
+#include "RunProcess.h"
 #include "SettingsFile.h"
 #include "UpdateFileUnderLock.h"
 #include "WindowsFiles.h"
@@ -17,16 +21,16 @@ const std::string kFirstStartFile =
 
 // Starts SettingsWriter (beside this test, or `program`) once for each of `runs`, all at once,
 // and expects each to succeed.
-void RunWriters(const std::vector<std::vector<std::wstring>>& runs, std::wstring program = {}) {
+void RunWriters(const std::vector<std::vector<std::string>>& runs, std::string program = {}) {
     if (program.empty()) {
-        program = test::ProgramDirectory() + L"SettingsWriter.exe";
+        program = NameFromPath(test::ProgramDirectory() + L"SettingsWriter.exe");
     }
-    std::vector<FileHandle> writers;
+    std::vector<std::unique_ptr<test::Process>> writers;
     for (const auto& args : runs) {
-        writers.push_back(test::StartProcess(program, args));
+        writers.push_back(std::make_unique<test::Process>(program, args));
     }
-    for (const FileHandle& writer : writers) {
-        EXPECT_EQ(test::WaitForExit(writer), 0u);
+    for (const auto& writer : writers) {
+        EXPECT_EQ(writer->Wait().exitCode, 0);
     }
 }
 
@@ -75,9 +79,9 @@ TEST(SettingsFileWindows, AFileOpenInAViewerIsStillUpdated) {
 TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
     for (int round = 0; round < 8; ++round) {
         TempDir dir;
-        const std::wstring path = WidePath(dir, "Quorrel.ini");
-        RunWriters({{L"defaults", path}, {L"defaults", path}, {L"defaults", path}});
-        ASSERT_EQ(test::ReadWide(path), kFirstStartFile) << "round " << round;
+        const std::string path = dir.File("Quorrel.ini");
+        RunWriters({{"defaults", path}, {"defaults", path}, {"defaults", path}});
+        ASSERT_EQ(test::ReadFile(path), kFirstStartFile) << "round " << round;
         ASSERT_EQ(test::ListDirectory(test::WideRoot(dir)),
                   std::vector<std::wstring>{L"Quorrel.ini"})
             << "round " << round;
@@ -87,11 +91,11 @@ TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
 // Without the lock, concurrent read-modify-write cycles lose each other's lines.
 TEST(UpdateFileUnderLockWindows, WritersInSeveralProcessesLoseNothing) {
     TempDir dir;
-    const std::wstring path = WidePath(dir, "f");
-    RunWriters({{L"append", path, L"25", L"0\n"},
-                {L"append", path, L"25", L"1\n"},
-                {L"append", path, L"25", L"2\n"}});
-    const std::string text = test::ReadWide(path);
+    const std::string path = dir.File("f");
+    RunWriters({{"append", path, "25", "0\n"},
+                {"append", path, "25", "1\n"},
+                {"append", path, "25", "2\n"}});
+    const std::string text = test::ReadFile(path);
     for (const char line : {'0', '1', '2'}) {
         EXPECT_EQ(std::count(text.begin(), text.end(), line), 25) << "writer " << line;
     }
@@ -123,7 +127,7 @@ TEST(SettingsFilePathWindows, BesideTheExecutableInAFolderOutsideTheCodePage) {
     const std::wstring copy = folder + L"\\SettingsWriter.exe";
     ASSERT_TRUE(::CopyFileW((test::ProgramDirectory() + L"SettingsWriter.exe").c_str(),
                             copy.c_str(), TRUE));
-    RunWriters({{L"beside"}}, copy);
+    RunWriters({{"beside"}}, NameFromPath(copy));
     EXPECT_EQ(test::ReadWide(folder + L"\\Quorrel.ini"), kFirstStartFile);
 }
 

@@ -56,40 +56,6 @@ std::wstring ProgramDirectory() {
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::wstring line = L"\"" + program + L"\"";
-    for (const std::wstring& arg : args) {
-        // Quoted whole, which the C runtime undoes for any text without these two.
-        if (arg.find(L'"') != std::wstring::npos || arg.ends_with(L'\\')) {
-            throw std::invalid_argument("no plain quoting holds a test argument");
-        }
-        line += L" \"" + arg + L"\"";
-    }
-    return line;
-}
-
-FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::wstring line = QuotedCommandLine(program, args);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        throw std::runtime_error("cannot start a test process");
-    }
-    ::CloseHandle(info.hThread);
-    return FileHandle(info.hProcess);
-}
-
-DWORD WaitForExit(const FileHandle& process) {
-    DWORD code = 0;
-    if (::WaitForSingleObject(process.get(), 120'000) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(process.get(), &code)) {
-        throw std::runtime_error("a test process did not end");
-    }
-    return code;
-}
-
 std::string ReadWide(const std::wstring& path) {
     return ReadFile(NameFromPath(path));
 }

@@ -26,14 +26,6 @@ void MakeSparseFile(const std::wstring& path, long long size);
 // The directory of the running test program, with its final separator.
 std::wstring ProgramDirectory();
 
-// A command line that the C runtime splits back into `program` and exactly `args`.
-std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args);
-
-// Starts `program` with `args`, each quoted as the C runtime splits them; throws on failure.
-FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args);
-// Waits for a started process and returns its exit code.
-DWORD WaitForExit(const FileHandle& process);
-
 // Whole-file helpers on wide paths; they throw std::runtime_error on failure.
 std::string ReadWide(const std::wstring& path);
 void WriteWide(const std::wstring& path, std::string_view bytes);
