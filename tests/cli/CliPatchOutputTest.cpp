@@ -10,10 +10,6 @@ namespace quorrel::test {
 namespace {
 
 constexpr std::uint32_t kImageSize = 11'500'000;  // the one size an image is accepted at
-constexpr const char* kNoImageWarning =
-    "quorrel-cli: Внимание! BIN File не открыт.\n"
-    "quorrel-cli: Без него smp-patch будет не полным.\n";
-
 TEST_F(CliTest, WritesThePatchByteForByte) {
     std::string image(kImageSize, '\0');
     for (std::uint32_t i = 0; i < kImageSize; ++i) {

@@ -8,10 +8,6 @@
 namespace quorrel::test {
 namespace {
 
-constexpr const char* kNoImageWarning =
-    "quorrel-cli: Внимание! BIN File не открыт.\n"
-    "quorrel-cli: Без него smp-patch будет не полным.\n";
-
 // Every file below `root` with its bytes, so that a refusal can be shown to change nothing.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
     std::map<std::string, std::string> files;

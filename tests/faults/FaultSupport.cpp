@@ -8,11 +8,6 @@
 
 namespace quorrel::test {
 
-const std::string& CliPath() {
-    static const std::string path = QUORREL_CLI_PATH;
-    return path;
-}
-
 std::string LargeDiff(std::size_t newBytes, std::uint8_t seed) {
     constexpr std::size_t kBlock = 16 * 1024;
     DiffBuilder diff("FAULTS");
@@ -36,11 +31,6 @@ std::vector<std::string> ListDirectory(const std::string& path) {
 std::string CliLine(std::string_view subject, std::string_view cp1251Text) {
     const std::string prefix = subject.empty() ? "" : std::string(subject) + ": ";
     return "quorrel-cli: " + prefix + cp1251::ToUtf8(cp1251Text) + "\n";
-}
-
-std::vector<std::string> ConvertArgs(const std::string& settings, const std::string& diff,
-                                     const std::string& output) {
-    return {"--settings", settings, "--id", "01020304", "-q", diff, "-o", output};
 }
 
 }  // namespace quorrel::test
