@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "CliFixture.h"
+#include "FileSystemName.h"
 #include "IniText.h"
 #include "SettingsFile.h"
 
@@ -120,18 +121,23 @@ TEST_F(CliTest, StandardStreamsServeForDiffAndPatch) {
 }
 
 TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
-    // Away from the fixture's own Quorrel.ini.
-    std::filesystem::create_directory(Path("bin"));
+    // Away from the fixture's own Quorrel.ini, in folders no code page names, below the length
+    // past which Windows starts no program.
+    std::string folder = dir_.path();
+    while (folder.size() < 200) {
+        folder += "/Папка 漢";
+        std::filesystem::create_directory(PathFromName(folder));
+    }
 #ifdef _WIN32
-    const std::string program = Path("bin/quorrel-cli.exe");
+    const std::string program = folder + "/quorrel-cli.exe";
 #else
-    const std::string program = Path("bin/quorrel-cli");
+    const std::string program = folder + "/quorrel-cli";
 #endif
-    std::filesystem::copy_file(QUORREL_CLI_PATH, program);
+    std::filesystem::copy_file(QUORREL_CLI_PATH, PathFromName(program));
     const ProcessResult r = RunProcess(program, {"-q", Put("a.dif", GoodDiff())});
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(std::optional<std::string>(kDefaultNickName),
-              IniText(ReadFile(Path("bin/Quorrel.ini"))).Find("Author Info", "NickName"));
+              IniText(ReadFile(folder + "/Quorrel.ini")).Find("Author Info", "NickName"));
     EXPECT_EQ(std::string(kDefaultNickName),
               Attribute(ReadFile(Path("a.smp")), "author", "nickname"));
 }

@@ -1,7 +1,6 @@
 #include "FaultSupport.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "Cp1251.h"
 #include "DiffBuilder.h"
@@ -17,15 +16,6 @@ std::string LargeDiff(std::size_t newBytes, std::uint8_t seed) {
                   CountingBytes(n, static_cast<std::uint8_t>(seed + offset / kBlock)));
     }
     return diff.bytes();
-}
-
-std::vector<std::string> ListDirectory(const std::string& path) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string CliLine(std::string_view subject, std::string_view cp1251Text) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RunProcess.h"
+#include "TempDir.h"
 
 namespace quorrel::test {
 
@@ -17,8 +18,6 @@ inline std::string CliPath() {
 // A DIFF of `newBytes` new bytes in 16 KiB NORD blocks at consecutive offsets; `seed` varies the
 // bytes so two DIFF files give two different patches of the same size.
 std::string LargeDiff(std::size_t newBytes, std::uint8_t seed);
-
-std::vector<std::string> ListDirectory(const std::string& path);  // sorted
 
 // What quorrel-cli prints for a message of the engine: Windows-1251 text shown as UTF-8.
 std::string CliLine(std::string_view subject, std::string_view cp1251Text);

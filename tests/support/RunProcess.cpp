@@ -28,11 +28,9 @@ int Open(const std::string& path, int flags) {
 Process::Process(const std::string& program, const std::vector<std::string>& args,
                  const ProcessOptions& options)
     : readOut_(!options.stdoutClosed && !options.stdoutPath) {
-    std::vector<std::string> all{program};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) {
-        argv.push_back(arg.data());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
     WriteFile(streams_.File("in"), options.input);

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -88,6 +89,15 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return std::move(bytes).str();
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(PathFromName(path))) {
+        names.push_back(NameFromPath(entry.path().filename()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool FileExists(const std::string& path) {

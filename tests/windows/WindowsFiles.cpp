@@ -2,7 +2,6 @@
 
 #include <winioctl.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "FileSystemName.h"
@@ -15,14 +14,6 @@ std::wstring WideRoot(const TempDir& dir) {
 
 std::wstring WidePath(const TempDir& dir, std::string_view name) {
     return PathFromName(dir.File(name)).make_preferred().native();
-}
-
-std::vector<std::wstring> ListDirectory(const std::wstring& directory) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().native());
-    }
-    return names;
 }
 
 FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share) {

@@ -14,9 +14,6 @@ namespace quorrel::test {
 std::wstring WideRoot(const TempDir& dir);
 std::wstring WidePath(const TempDir& dir, std::string_view name);
 
-// The names in `directory`, as the system lists them.
-std::vector<std::wstring> ListDirectory(const std::wstring& directory);
-
 // Opens an existing file as another program would.
 FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share);
 
