@@ -1,6 +1,5 @@
 // What quorrel-cli writes: the patch bytes, its fields and where they go.
 #include <filesystem>
-#include <regex>
 
 #include "CliFixture.h"
 #include "FileSystemName.h"
@@ -75,26 +74,6 @@ TEST_F(CliTest, ImageWarningsOnceUnlessQuietAndOldBytesFromAnyImage) {
         EXPECT_EQ(c.err, r.err) << c.args[1];
         EXPECT_EQ(c.from, Attribute(ReadFile(Path("a.smp")), "nord", "from")) << c.args[1];
         std::filesystem::remove(Path("a.smp"));
-    }
-}
-
-TEST_F(CliTest, RevisionAndIdFromTheirOptionsOrDefaults) {
-    const struct {
-        std::vector<std::string> option;
-        std::string attribute;
-        std::string pattern;
-    } cases[] = {
-        {{}, "version", "1"},        {{"-r", " 7\t "}, "version", "7"},
-        {{"-r40"}, "version", "40"}, {{"--id=0a1b2c3d"}, "id", "0A1B2C3D"},
-        {{}, "id", "[0-9A-F]{8}"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args{"-q", "-o", Path("a.smp"), Put("a.dif", GoodDiff())};
-        args.insert(args.end(), c.option.begin(), c.option.end());
-        const ProcessResult r = Run(args);
-        EXPECT_EQ(0, r.exitCode) << r.err;
-        const std::string value = Attribute(ReadFile(Path("a.smp")), "info", c.attribute);
-        EXPECT_TRUE(std::regex_match(value, std::regex(c.pattern))) << value << " !~ " << c.pattern;
     }
 }
 
