@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "FileSystemName.h"
 #include "RunProcess.h"
 #include "SettingsFile.h"
 #include "UpdateFileUnderLock.h"
@@ -19,13 +18,11 @@ const std::string kFirstStartFile =
     "NickName=Quorrel\r\nFullName=\r\nEmail=\r\nwww=" +
     std::string(kDefaultWww) + "\r\nicq=\r\n";
 
-// Starts SettingsWriter, beside this test, once for each of `runs`, all at once, and expects
-// each to succeed.
+// Starts SettingsWriter once for each of `runs`, all at once, and expects each to succeed.
 void RunWriters(const std::vector<std::vector<std::string>>& runs) {
-    const std::string program = NameFromPath(test::ProgramDirectory() + L"SettingsWriter.exe");
     std::vector<std::unique_ptr<test::Process>> writers;
     for (const auto& args : runs) {
-        writers.push_back(std::make_unique<test::Process>(program, args));
+        writers.push_back(std::make_unique<test::Process>(QUORREL_SETTINGS_WRITER, args));
     }
     for (const auto& writer : writers) {
         EXPECT_EQ(writer->Wait().exitCode, 0);

@@ -40,13 +40,6 @@ void MakeSparseFile(const std::wstring& path, long long size) {
     }
 }
 
-std::wstring ProgramDirectory() {
-    std::vector<wchar_t> buffer(32768);
-    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    const std::wstring path(buffer.data(), n);
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
 std::string ReadWide(const std::wstring& path) {
     return ReadFile(NameFromPath(path));
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "FileHandle.h"
 #include "TempDir.h"
@@ -19,9 +18,6 @@ FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share);
 
 // A file of `size` bytes that takes no disk space where the file system allows.
 void MakeSparseFile(const std::wstring& path, long long size);
-
-// The directory of the running test program, with its final separator.
-std::wstring ProgramDirectory();
 
 // Whole-file helpers on wide paths; they throw std::runtime_error on failure.
 std::string ReadWide(const std::wstring& path);
