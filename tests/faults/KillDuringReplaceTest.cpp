@@ -55,8 +55,9 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     // 8 MiB of new bytes give a patch of 16 MiB: long enough to be caught mid-write.
     WriteFile(dir.File("old.dif"), LargeDiff(8 << 20, 1));
     WriteFile(dir.File("new.dif"), LargeDiff(8 << 20, 2));
+    const std::vector<std::string> toNew = ConvertArgs(settings, dir.File("new.dif"), out);
 
-    ASSERT_EQ(RunProcess(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out)).exitCode, 0);
+    ASSERT_EQ(RunProcess(CliPath(), toNew).exitCode, 0);
     const std::string newPatch = ReadFile(out);
     ASSERT_EQ(RunProcess(CliPath(), ConvertArgs(settings, dir.File("old.dif"), out)).exitCode, 0);
     const std::string oldPatch = ReadFile(out);
@@ -64,8 +65,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     ASSERT_NE(oldPatch, newPatch);
 
     // How long an uninterrupted replacement takes sets the range of the kill times.
-    const ProcessResult timed =
-        RunProcess(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    const ProcessResult timed = RunProcess(CliPath(), toNew);
     ASSERT_EQ(timed.exitCode, 0);
     const auto runMicros = static_cast<std::uint64_t>(timed.seconds * 1e6) + 1;
 
@@ -79,7 +79,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     }
     for (int round = 0; round < rounds; ++round) {
         WriteFile(out, oldPatch);
-        Process child(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+        Process child(CliPath(), toNew);
         bool sawTemporary = false;
         // Odd rounds wait for the temporary file, to land in the write, the sync or the rename;
         // even ones kill anywhere, start-up and reading included.
@@ -109,8 +109,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
 
     // Temporary files a kill left behind must not trip a later save.
     WriteFile(out, oldPatch);
-    const ProcessResult later =
-        RunProcess(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    const ProcessResult later = RunProcess(CliPath(), toNew);
     EXPECT_EQ(later.exitCode, 0) << later.err;
     EXPECT_EQ(Digest(ReadFile(out)), Digest(newPatch));
     std::size_t leftovers = 0;
