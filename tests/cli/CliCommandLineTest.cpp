@@ -1,5 +1,6 @@
 // The command line itself: help, version, usage errors, option forms, derived output paths.
 #include <filesystem>
+#include <regex>
 
 #include "CliFixture.h"
 
@@ -72,7 +73,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
 }
 
 // Run in the test directory, so relative paths are the test's.
-TEST_F(CliTest, OptionFormsAndOutputPathsDerivedFromTheLastComponent) {
+TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
     std::filesystem::create_directory(Path("d.x"));
     for (const char* diff : {"a.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext", "d.x/f.dif",
                              ".hidden", "trail.", "abs.dif"}) {
@@ -81,7 +82,8 @@ TEST_F(CliTest, OptionFormsAndOutputPathsDerivedFromTheLastComponent) {
     const struct {
         std::vector<std::string> args;
         std::string output;
-        std::string title;
+        std::string value;  // a pattern
+        std::string attribute = "title";
     } cases[] = {
         {{"-q", "-t", "A", "a.dif"}, "a.smp", "A"},
         {{"-q", "-tB", "a.dif"}, "a.smp", "B"},
@@ -97,6 +99,11 @@ TEST_F(CliTest, OptionFormsAndOutputPathsDerivedFromTheLastComponent) {
         {{"-q", ".hidden"}, ".hidden.smp", ""},
         {{"-q", "trail."}, "trail.smp", ""},
         {{"-q", Path("abs.dif")}, "abs.smp", ""},
+        {{"-q", "a.dif"}, "a.smp", "1", "version"},
+        {{"-q", "-r", " 7\t ", "a.dif"}, "a.smp", "7", "version"},
+        {{"-q", "-r40", "a.dif"}, "a.smp", "40", "version"},
+        {{"-q", "--id=0a1b2c3d", "a.dif"}, "a.smp", "0A1B2C3D", "id"},
+        {{"-q", "a.dif"}, "a.smp", "[0-9A-F]{8}", "id"},
 #ifdef _WIN32
         // Windows separates with either slash.
         {{"-q", "d.x\\noext"}, "d.x/noext.smp", ""},
@@ -106,7 +113,8 @@ TEST_F(CliTest, OptionFormsAndOutputPathsDerivedFromTheLastComponent) {
     for (const auto& c : cases) {
         const ProcessResult r = Run(c.args, {{}, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.output << ": " << r.err;
-        EXPECT_EQ(c.title, Attribute(ReadFile(Path(c.output)), "info", "title")) << c.output;
+        const std::string value = Attribute(ReadFile(Path(c.output)), "info", c.attribute);
+        EXPECT_TRUE(std::regex_match(value, std::regex(c.value))) << value << " !~ " << c.value;
         std::filesystem::remove(Path(c.output));
     }
 }

@@ -11,6 +11,11 @@
 
 namespace quorrel::test {
 
+// What every run without an image and without -q warns first.
+inline constexpr const char* kNoImageWarning =
+    "quorrel-cli: Внимание! BIN File не открыт.\n"
+    "quorrel-cli: Без него smp-patch будет не полным.\n";
+
 // A DIFF with one change that every check accepts.
 inline std::string GoodDiff() {
     return DiffBuilder().Nord(0x10, "\x01\xab\xff").bytes();

@@ -8,10 +8,6 @@
 namespace quorrel::test {
 namespace {
 
-constexpr const char* kNoImageWarning =
-    "quorrel-cli: Внимание! BIN File не открыт.\n"
-    "quorrel-cli: Без него smp-patch будет не полным.\n";
-
 // Every file below `root` with its bytes, so that a refusal can be shown to change nothing.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
     std::map<std::string, std::string> files;
@@ -38,11 +34,15 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         ": файл не перезаписан: это входной файл или патч другого DIFF-файла";
     const std::string noFirmware = ": Укажите прошивку, для которой будет использоваться патч!";
     const std::string badText = ": недопустимая последовательность UTF-8";
+    ProcessOptions closed, full;
+    closed.stdoutClosed = true;
+    full.stdoutPath = "/dev/full";
     const struct {
         std::vector<std::string> args;
         int status;
         std::string err;
         bool warned = false;  // without -q, the missing image is warned of first
+        ProcessOptions options = {};
     } cases[] = {
         {{Path("missing.dif")}, 1, Path("missing.dif") + unread},
         {{magic}, 1, magic + ": Неверный формат DIFF-файла!"},
@@ -69,33 +69,20 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"-o", good, good}, 3, good + overInput},
         {{"-i", image, "-o", image, good}, 3, image + overInput},
         {{"-o", Path("./a.dif"), good}, 3, Path("./a.dif") + overInput},
+        {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},
+#ifndef _WIN32
+        {{"-o", "-", good}, 3, "Диск переполнен в процессе обращения к <stdout>.", false, full},
+#endif
     };
     const auto before = Snapshot(dir_.path());
     for (const auto& c : cases) {
         std::vector<std::string> args(c.warned ? 0 : 1, "-q");
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const ProcessResult r = Run(args);
+        const ProcessResult r = Run(args, c.options);
+        EXPECT_EQ(0, r.signal) << c.err;  // a reported error, not a death by signal
         EXPECT_EQ(c.status, r.exitCode) << c.err;
         EXPECT_EQ((c.warned ? kNoImageWarning : "") + ("quorrel-cli: " + c.err + "\n"), r.err);
         EXPECT_EQ(before, Snapshot(dir_.path())) << c.err;
-    }
-}
-
-TEST_F(CliTest, FailingStandardOutputExitsThree) {
-    const std::string diff = Put("a.dif", GoodDiff());
-    ProcessOptions closed;
-    closed.stdoutClosed = true;
-    // A reported error, not a death by signal.
-    ProcessResult r = Run({"-q", "-o", "-", diff}, closed);
-    EXPECT_EQ(0, r.signal);
-    EXPECT_EQ(3, r.exitCode);
-    EXPECT_EQ("quorrel-cli: Неизвестная ошибка при доступе к <stdout>.\n", r.err);
-    if (FileExists("/dev/full")) {
-        ProcessOptions full;
-        full.stdoutPath = "/dev/full";
-        r = Run({"-q", "-o", "-", diff}, full);
-        EXPECT_EQ(3, r.exitCode);
-        EXPECT_EQ("quorrel-cli: Диск переполнен в процессе обращения к <stdout>.\n", r.err);
     }
 }
 

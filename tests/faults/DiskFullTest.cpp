@@ -22,11 +22,12 @@ TEST(DiskFull, ReportedAndTheOldPatchKept) {
     const std::string diff = dir.File("new.dif");
     WriteFile(diff, LargeDiff(1 << 20, 3));  // a patch of about 2 MiB
     // As a shell's "ulimit -f" leaves it: SIGXFSZ at its default, which would kill the process.
-    ChildOptions limited;
+    ProcessOptions limited;
     limited.fileSizeLimit = 256 * 1024;
-    const auto expectDiskFull = [&](const std::string& out, const ChildOptions& options) {
+    const auto expectDiskFull = [&](const std::string& out, const ProcessOptions& options) {
         const std::string old = out == "/dev/full" ? "" : ReadFile(out);
-        const ChildResult result = RunChild(CliPath(), ConvertArgs(settings, diff, out), options);
+        const ProcessResult result =
+            RunProcess(CliPath(), ConvertArgs(settings, diff, out), options);
         EXPECT_EQ(result.signal, 0) << out << " killed by " << strsignal(result.signal);
         EXPECT_EQ(result.exitCode, 3) << out;
         EXPECT_EQ(result.err, CliLine({}, FileErrorText(kFileErrorDiskFull, out)));

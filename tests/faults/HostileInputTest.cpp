@@ -32,17 +32,14 @@ class HostileInput : public ::testing::Test {
         WriteFile(image_, std::string(64, 'i'));
     }
 
-    ChildResult Convert(const std::string& diff, const std::string& image = {}) const {
-        std::vector<std::string> args = {"--settings", dir_.File("Quorrel.ini"), "-q", diff, "-o",
-                                         out_};
+    // The refusal every case here must end in: exit 1, one clear message, no patch, no hang.
+    void ExpectRefused(const std::string& diff, const std::string& image,
+                       const std::string& expectedErr) const {
+        std::vector<std::string> args = ConvertArgs(dir_.File("Quorrel.ini"), diff, out_);
         if (!image.empty()) {
             args.insert(args.begin(), {"-i", image});
         }
-        return RunChild(CliPath(), args, {}, 20s);
-    }
-
-    // The refusal every case here must end in: exit 1, one clear message, no patch, no hang.
-    void ExpectRefused(const ChildResult& result, const std::string& expectedErr) const {
+        const ProcessResult result = RunProcess(CliPath(), args, {}, 20s);
         EXPECT_FALSE(result.timedOut) << "quorrel-cli did not finish";
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.err, expectedErr);
@@ -78,8 +75,8 @@ TEST_F(HostileInput, UnreadableKindsAreReadErrors) {
     }
     for (const std::string& input : inputs) {
         SCOPED_TRACE(input);
-        ExpectRefused(Convert(input), CliLine(input, msg::kReadError));
-        ExpectRefused(Convert(diff_, input), CliLine(input, msg::kReadError));
+        ExpectRefused(input, {}, CliLine(input, msg::kReadError));
+        ExpectRefused(diff_, input, CliLine(input, msg::kReadError));
     }
 }
 
@@ -88,7 +85,7 @@ TEST_F(HostileInput, DiffCountClaiming4GiB) {
     // A NORD block claiming 4 GiB of new bytes in a file of a few dozen.
     WriteFile(claims,
               DiffBuilder().Nord(0, "ab").Block("FBLK", "NORD", 0xFFFFFFFF).Le32(0).bytes());
-    ExpectRefused(Convert(claims, image_), CliLine(claims, msg::kBadDiffBlocks));
+    ExpectRefused(claims, image_, CliLine(claims, msg::kBadDiffBlocks));
 }
 
 // A file cut short by another process while it is being read delivers what was there: a size

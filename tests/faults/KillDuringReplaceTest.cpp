@@ -27,7 +27,7 @@ std::string Digest(const std::string& bytes) {
 
 // Whether the child holds a temporary file of the patch open: named ones show by name, unnamed
 // ones (O_TMPFILE) only among its open descriptors.
-bool TemporaryPresent(const std::string& dir, pid_t pid) {
+bool TemporaryPresent(const std::string& dir, long pid) {
     for (const std::string& name : ListDirectory(dir)) {
         if (name.rfind(".out.smp.", 0) == 0 || name == "out.smp.quorrel-backup") {
             return true;
@@ -55,16 +55,17 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     // 8 MiB of new bytes give a patch of 16 MiB: long enough to be caught mid-write.
     WriteFile(dir.File("old.dif"), LargeDiff(8 << 20, 1));
     WriteFile(dir.File("new.dif"), LargeDiff(8 << 20, 2));
+    const std::vector<std::string> toNew = ConvertArgs(settings, dir.File("new.dif"), out);
 
-    ASSERT_EQ(RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out)).exitCode, 0);
+    ASSERT_EQ(RunProcess(CliPath(), toNew).exitCode, 0);
     const std::string newPatch = ReadFile(out);
-    ASSERT_EQ(RunChild(CliPath(), ConvertArgs(settings, dir.File("old.dif"), out)).exitCode, 0);
+    ASSERT_EQ(RunProcess(CliPath(), ConvertArgs(settings, dir.File("old.dif"), out)).exitCode, 0);
     const std::string oldPatch = ReadFile(out);
     ASSERT_EQ(oldPatch.size(), newPatch.size());
     ASSERT_NE(oldPatch, newPatch);
 
     // How long an uninterrupted replacement takes sets the range of the kill times.
-    const ChildResult timed = RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    const ProcessResult timed = RunProcess(CliPath(), toNew);
     ASSERT_EQ(timed.exitCode, 0);
     const auto runMicros = static_cast<std::uint64_t>(timed.seconds * 1e6) + 1;
 
@@ -78,7 +79,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     }
     for (int round = 0; round < rounds; ++round) {
         WriteFile(out, oldPatch);
-        Child child(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+        Process child(CliPath(), toNew);
         bool sawTemporary = false;
         // Odd rounds wait for the temporary file, to land in the write, the sync or the rename;
         // even ones kill anywhere, start-up and reading included.
@@ -89,7 +90,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(random() % runMicros));
         child.Kill(SIGKILL);
-        const ChildResult result = child.Wait();
+        const ProcessResult result = child.Wait();
         if (sawTemporary && result.signal == SIGKILL) {
             ++killedWhileWriting;
         }
@@ -108,7 +109,7 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
 
     // Temporary files a kill left behind must not trip a later save.
     WriteFile(out, oldPatch);
-    const ChildResult later = RunChild(CliPath(), ConvertArgs(settings, dir.File("new.dif"), out));
+    const ProcessResult later = RunProcess(CliPath(), toNew);
     EXPECT_EQ(later.exitCode, 0) << later.err;
     EXPECT_EQ(Digest(ReadFile(out)), Digest(newPatch));
     std::size_t leftovers = 0;

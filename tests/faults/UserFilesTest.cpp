@@ -38,7 +38,7 @@ class UserFiles : public ::testing::Test {
         ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
         WriteFile(diff_, LargeDiff(4096, 7));
         const std::string fresh = dir_.File("fresh.smp");
-        ASSERT_EQ(RunChild(CliPath(), ConvertArgs(settings_, diff_, fresh)).exitCode, 0);
+        ASSERT_EQ(RunProcess(CliPath(), ConvertArgs(settings_, diff_, fresh)).exitCode, 0);
         patch_ = ReadFile(fresh);
         ::unlink(fresh.c_str());
     }
@@ -56,11 +56,11 @@ class UserFiles : public ::testing::Test {
         return path;
     }
 
-    ChildResult SaveAsNobody(const std::string& out, const std::string& settings = {}) const {
-        ChildOptions nobody;
+    ProcessResult SaveAsNobody(const std::string& out, const std::string& settings = {}) const {
+        ProcessOptions nobody;
         nobody.user = kNobody;
-        return RunChild(CliPath(), ConvertArgs(settings.empty() ? settings_ : settings, diff_, out),
-                        nobody);
+        return RunProcess(CliPath(),
+                          ConvertArgs(settings.empty() ? settings_ : settings, diff_, out), nobody);
     }
 
     TempDir dir_;
@@ -96,7 +96,7 @@ TEST_F(UserFiles, SavesKeepProtectionsOwnersAndOtherNames) {
             ASSERT_EQ(::link(out.c_str(), second.c_str()), 0);
         }
         const std::string before = Kept(out);
-        const ChildResult result = SaveAsNobody(out);
+        const ProcessResult result = SaveAsNobody(out);
         EXPECT_EQ(result.exitCode, c.saved ? 0 : 3) << c.file;
         EXPECT_EQ(result.err, c.saved ? "" : CliLine(out, msg::kCannotOpenOutput)) << c.file;
         const std::string& now = c.saved ? patch_ : "old";
@@ -112,7 +112,7 @@ TEST_F(UserFiles, SettingsInAClosedFolderGetTheirDefaults) {
     const std::string ini = folder + "/Quorrel.ini";
     const std::string mine = "; mine\r\n[Group]\r\n0=Sound\r\n";
     Stage(ini, mine, 0666, 0);
-    const ChildResult result = SaveAsNobody("-", ini);
+    const ProcessResult result = SaveAsNobody("-", ini);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ReadFile(ini),
               mine +
@@ -142,7 +142,7 @@ TEST_F(UserFiles, FatFileSystemsTakeSavesAndReplacements) {
     }
     const std::string out = mountPoint + "/patch.smp";
     for (int round = 0; round < 2; ++round) {
-        const ChildResult result = SaveAsNobody(out);
+        const ProcessResult result = SaveAsNobody(out);
         EXPECT_EQ(result.exitCode, 0) << "round " << round << ": " << result.err;
         EXPECT_EQ(ReadFile(out) == patch_, true) << "round " << round;
     }

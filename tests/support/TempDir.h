@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorrel::test {
 
@@ -24,5 +25,7 @@ class TempDir {
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in a directory, sorted.
+std::vector<std::string> ListDirectory(const std::string& path);
 
 }  // namespace quorrel::test

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "RunProcess.h"
 #include "SettingsFile.h"
 #include "UpdateFileUnderLock.h"
 #include "WindowsFiles.h"
@@ -15,18 +18,14 @@ const std::string kFirstStartFile =
     "NickName=Quorrel\r\nFullName=\r\nEmail=\r\nwww=" +
     std::string(kDefaultWww) + "\r\nicq=\r\n";
 
-// Starts SettingsWriter (beside this test, or `program`) once for each of `runs`, all at once,
-// and expects each to succeed.
-void RunWriters(const std::vector<std::vector<std::wstring>>& runs, std::wstring program = {}) {
-    if (program.empty()) {
-        program = test::ProgramDirectory() + L"SettingsWriter.exe";
-    }
-    std::vector<FileHandle> writers;
+// Starts SettingsWriter once for each of `runs`, all at once, and expects each to succeed.
+void RunWriters(const std::vector<std::vector<std::string>>& runs) {
+    std::vector<std::unique_ptr<test::Process>> writers;
     for (const auto& args : runs) {
-        writers.push_back(test::StartProcess(program, args));
+        writers.push_back(std::make_unique<test::Process>(QUORREL_SETTINGS_WRITER, args));
     }
-    for (const FileHandle& writer : writers) {
-        EXPECT_EQ(test::WaitForExit(writer), 0u);
+    for (const auto& writer : writers) {
+        EXPECT_EQ(writer->Wait().exitCode, 0);
     }
 }
 
@@ -54,7 +53,7 @@ TEST(SettingsFileWindows, ReadOnlyFileIsLeftAlone) {
     EXPECT_EQ(test::ReadWide(path), original);
     EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY,
               static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(test::ListDirectory(test::WideRoot(dir)), std::vector<std::wstring>{L"Quorrel.ini"});
+    EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"Quorrel.ini"});
 }
 
 TEST(SettingsFileWindows, AFileOpenInAViewerIsStillUpdated) {
@@ -75,11 +74,10 @@ TEST(SettingsFileWindows, AFileOpenInAViewerIsStillUpdated) {
 TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
     for (int round = 0; round < 8; ++round) {
         TempDir dir;
-        const std::wstring path = WidePath(dir, "Quorrel.ini");
-        RunWriters({{L"defaults", path}, {L"defaults", path}, {L"defaults", path}});
-        ASSERT_EQ(test::ReadWide(path), kFirstStartFile) << "round " << round;
-        ASSERT_EQ(test::ListDirectory(test::WideRoot(dir)),
-                  std::vector<std::wstring>{L"Quorrel.ini"})
+        const std::string path = dir.File("Quorrel.ini");
+        RunWriters({{"defaults", path}, {"defaults", path}, {"defaults", path}});
+        ASSERT_EQ(test::ReadFile(path), kFirstStartFile) << "round " << round;
+        ASSERT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"Quorrel.ini"})
             << "round " << round;
     }
 }
@@ -87,11 +85,11 @@ TEST(SettingsFileWindows, ProcessesWritingDefaultsAtOnceLeaveOneWholeFile) {
 // Without the lock, concurrent read-modify-write cycles lose each other's lines.
 TEST(UpdateFileUnderLockWindows, WritersInSeveralProcessesLoseNothing) {
     TempDir dir;
-    const std::wstring path = WidePath(dir, "f");
-    RunWriters({{L"append", path, L"25", L"0\n"},
-                {L"append", path, L"25", L"1\n"},
-                {L"append", path, L"25", L"2\n"}});
-    const std::string text = test::ReadWide(path);
+    const std::string path = dir.File("f");
+    RunWriters({{"append", path, "25", "0\n"},
+                {"append", path, "25", "1\n"},
+                {"append", path, "25", "2\n"}});
+    const std::string text = test::ReadFile(path);
     for (const char line : {'0', '1', '2'}) {
         EXPECT_EQ(std::count(text.begin(), text.end(), line), 25) << "writer " << line;
     }
@@ -110,21 +108,6 @@ TEST(UpdateFileUnderLockWindows, DirectoriesAndDevicesAreNotEdited) {
         EXPECT_FALSE(called) << path;
     }
     EXPECT_NE(::GetFileAttributesW(WidePath(dir, "d").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-}
-
-// Windows starts no program from a path past 260 characters, so this one stays below.
-TEST(SettingsFilePathWindows, BesideTheExecutableInAFolderOutsideTheCodePage) {
-    TempDir dir;
-    std::wstring folder = test::WideRoot(dir);
-    while (folder.size() < 200) {
-        folder += L"\\\x041F\x0430\x043F\x043A\x0430 \x6F22";
-        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    }
-    const std::wstring copy = folder + L"\\SettingsWriter.exe";
-    ASSERT_TRUE(::CopyFileW((test::ProgramDirectory() + L"SettingsWriter.exe").c_str(),
-                            copy.c_str(), TRUE));
-    RunWriters({{L"beside"}}, copy);
-    EXPECT_EQ(test::ReadWide(folder + L"\\Quorrel.ini"), kFirstStartFile);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Writes settings from a process of its own, for the tests of writers in several processes.
 //   SettingsWriter defaults PATH        loads the author settings from PATH
-//   SettingsWriter beside               loads them from Quorrel.ini beside this program
 //   SettingsWriter append PATH N TEXT   appends TEXT to PATH N times, each under the lock
 // The exit code is 0 when every value and write came out as expected.
 #include <windows.h>
@@ -29,9 +28,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (args.size() == 2 && args[0] == "defaults") {
         return Defaults(quorrel::SettingsFile(args[1])) ? 0 : 1;
-    }
-    if (args.size() == 1 && args[0] == "beside") {
-        return Defaults(quorrel::SettingsFile::ForExecutable()) ? 0 : 1;
     }
     if (args.size() == 4 && args[0] == "append") {
         bool ok = true;

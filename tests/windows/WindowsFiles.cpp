@@ -2,7 +2,6 @@
 
 #include <winioctl.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "FileSystemName.h"
@@ -15,14 +14,6 @@ std::wstring WideRoot(const TempDir& dir) {
 
 std::wstring WidePath(const TempDir& dir, std::string_view name) {
     return PathFromName(dir.File(name)).make_preferred().native();
-}
-
-std::vector<std::wstring> ListDirectory(const std::wstring& directory) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().native());
-    }
-    return names;
 }
 
 FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share) {
@@ -47,47 +38,6 @@ void MakeSparseFile(const std::wstring& path, long long size) {
     if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())) {
         throw std::runtime_error("cannot size a sparse file");
     }
-}
-
-std::wstring ProgramDirectory() {
-    std::vector<wchar_t> buffer(32768);
-    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    const std::wstring path(buffer.data(), n);
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
-std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::wstring line = L"\"" + program + L"\"";
-    for (const std::wstring& arg : args) {
-        // Quoted whole, which the C runtime undoes for any text without these two.
-        if (arg.find(L'"') != std::wstring::npos || arg.ends_with(L'\\')) {
-            throw std::invalid_argument("no plain quoting holds a test argument");
-        }
-        line += L" \"" + arg + L"\"";
-    }
-    return line;
-}
-
-FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::wstring line = QuotedCommandLine(program, args);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        throw std::runtime_error("cannot start a test process");
-    }
-    ::CloseHandle(info.hThread);
-    return FileHandle(info.hProcess);
-}
-
-DWORD WaitForExit(const FileHandle& process) {
-    DWORD code = 0;
-    if (::WaitForSingleObject(process.get(), 120'000) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(process.get(), &code)) {
-        throw std::runtime_error("a test process did not end");
-    }
-    return code;
 }
 
 std::string ReadWide(const std::wstring& path) {

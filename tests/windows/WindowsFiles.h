@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "FileHandle.h"
 #include "TempDir.h"
@@ -14,25 +13,11 @@ namespace quorrel::test {
 std::wstring WideRoot(const TempDir& dir);
 std::wstring WidePath(const TempDir& dir, std::string_view name);
 
-// The names in `directory`, as the system lists them.
-std::vector<std::wstring> ListDirectory(const std::wstring& directory);
-
 // Opens an existing file as another program would.
 FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share);
 
 // A file of `size` bytes that takes no disk space where the file system allows.
 void MakeSparseFile(const std::wstring& path, long long size);
-
-// The directory of the running test program, with its final separator.
-std::wstring ProgramDirectory();
-
-// A command line that the C runtime splits back into `program` and exactly `args`.
-std::wstring QuotedCommandLine(const std::wstring& program, const std::vector<std::wstring>& args);
-
-// Starts `program` with `args`, each quoted as the C runtime splits them; throws on failure.
-FileHandle StartProcess(const std::wstring& program, const std::vector<std::wstring>& args);
-// Waits for a started process and returns its exit code.
-DWORD WaitForExit(const FileHandle& process);
 
 // Whole-file helpers on wide paths; they throw std::runtime_error on failure.
 std::string ReadWide(const std::wstring& path);

@@ -1,7 +1,8 @@
+// Reading and saving files where only Windows differs: share modes, UTF-16 names of any
+// length, devices and its own error codes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "DiffBuilder.h"
 #include "FileErrorCauseWindows.h"
@@ -13,21 +14,22 @@
 namespace quorrel {
 namespace {
 
+using test::TempDir;
 using test::WidePath;
 
 // Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" (one to four hex digits) behind when
 // the replaced file is in use; that one is not ours to clean up.
-bool IsWineReplaceLeftover(const std::wstring& name) {
-    return name.size() >= 7 && name.size() <= 10 && name.starts_with(L"rf") &&
-           name.ends_with(L".tmp") && std::all_of(name.begin() + 2, name.end() - 4, ::iswxdigit);
+bool IsWineReplaceLeftover(const std::string& name) {
+    return name.size() >= 7 && name.size() <= 10 && name.starts_with("rf") &&
+           name.ends_with(".tmp") &&
+           name.find_first_not_of("0123456789abcdefABCDEF", 2) == name.size() - 4;
 }
 
 class FileSaveWindows : public ::testing::Test {
   protected:
-    std::vector<std::wstring> Entries() const {
-        std::vector<std::wstring> names = test::ListDirectory(test::WideRoot(dir_));
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names = test::ListDirectory(dir_.path());
         std::erase_if(names, IsWineReplaceLeftover);
-        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -36,11 +38,10 @@ class FileSaveWindows : public ::testing::Test {
 
 // Whatever the code page and however long the path: saved, replaced whole, read back.
 TEST_F(FileSaveWindows, NamesOutsideTheCodePageAndPastTheOldLimit) {
-    std::vector<std::wstring> names = {L"patch.smp", L"\x041F\x0430\x0442\x0447.smp",
-                                       L"\x6F22\x5B57.smp", L"\x0416\x6F22 mixed"};
+    std::vector<std::string> names = {"patch.smp", "Патч.smp", "漢字.smp", "Ж漢 mixed"};
     std::vector<std::wstring> paths;
-    for (const std::wstring& name : names) {
-        paths.push_back(test::WideRoot(dir_) + L"\\" + name);
+    for (const std::string& name : names) {
+        paths.push_back(WidePath(dir_, name));
     }
     std::wstring deep = test::WideRoot(dir_);
     while (deep.size() < 300) {
@@ -48,7 +49,7 @@ TEST_F(FileSaveWindows, NamesOutsideTheCodePageAndPastTheOldLimit) {
         ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
     }
     paths.push_back(deep + L"\\long.smp");
-    names.push_back(L"\x6F22\x5B57\x0434\x0438\x0440\x0435\x043A\x0442");
+    names.push_back("漢字директ");
     const std::string bytes = test::CountingBytes(70'000, 5);
     for (const std::wstring& path : paths) {
         for (const std::string_view contents : {std::string_view(bytes), std::string_view()}) {
@@ -145,6 +146,62 @@ TEST(FileErrorCauseWindows, CausesBySystemError) {
                                            {ERROR_UNABLE_TO_REMOVE_REPLACED, 1}};
     for (const auto& [error, cause] : cases) {
         EXPECT_EQ(FileErrorCauseFromWindowsError(error), cause) << "error " << error;
+    }
+}
+
+TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
+    TempDir dir;
+    const std::wstring path = WidePath(dir, "held.dif");
+    test::WriteWide(path, "contents");
+    constexpr DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const struct {
+        const char* what;
+        DWORD access;
+        DWORD share;
+        bool readable;
+    } cases[] = {
+        {"reader sharing reads", GENERIC_READ, FILE_SHARE_READ, true},
+        {"reader sharing everything", GENERIC_READ, kAll, true},
+        {"reader sharing nothing", GENERIC_READ, 0, false},
+        {"writer sharing reads", GENERIC_WRITE, FILE_SHARE_READ, false},
+        {"writer sharing everything", GENERIC_WRITE, kAll, false},
+        {"reader and writer sharing everything", GENERIC_READ | GENERIC_WRITE, kAll, false},
+        {"attribute reader", FILE_READ_ATTRIBUTES, 0, true},
+    };
+    for (const auto& c : cases) {
+        FileHandle other = test::OpenElsewhere(path, c.access, c.share);
+        const LoadedFile file = ReadWholeFile(path);
+        EXPECT_EQ(file.view(), c.readable ? "contents" : "") << c.what;
+        EXPECT_EQ(file.failed(), !c.readable) << c.what;
+        other.Close();
+        EXPECT_EQ(ReadWholeFile(path).view(), "contents") << "after " << c.what;
+    }
+}
+
+TEST(ReadWholeFileWindows, AnythingButADiskFileUnder4GiBFails) {
+    TempDir dir;
+    const std::wstring pipeName =
+        L"\\\\.\\pipe\\quorrel-test-" + std::to_wstring(::GetCurrentProcessId());
+    const FileHandle pipe(::CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
+                                             1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.valid());
+    std::vector<std::wstring> failing = {pipeName,
+                                         test::WideRoot(dir),
+                                         WidePath(dir, "missing"),
+                                         WidePath(dir, "missing\\below"),
+                                         L"NUL",
+                                         L"\\\\.\\NUL",
+                                         L"C:\\",
+                                         L"\\\\?\\C:\\",
+                                         L""};
+    for (const long long size : {0xFFFFFFFFLL, 0x100000000LL, 5LL << 30}) {
+        failing.push_back(WidePath(dir, "big" + std::to_string(size)));
+        test::MakeSparseFile(failing.back(), size);
+    }
+    for (const std::wstring& path : failing) {
+        const LoadedFile file = ReadWholeFile(path);
+        EXPECT_TRUE(file.failed()) << testing::PrintToString(path);
+        EXPECT_EQ(file.data(), nullptr) << testing::PrintToString(path);
     }
 }
 
