@@ -133,7 +133,6 @@ Round TryOnce(const std::string& path, const FileEdit& edit) {
     if (!save.Commit().saved()) {
         return finish(Round::Failed);
     }
-    keep = true;
     return Round::Done;
 }
 

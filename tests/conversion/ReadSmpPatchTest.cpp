@@ -39,6 +39,9 @@ TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
         "<patch> <info title=\"" + hostile + "\">\r\n <patchdata firmware=\"" + hostile +
             "\">\r\n<changes>\r\n<nord offset=\"0x10\" from=\"1011\" to=\"0102\"/>\r\n"
             "<nord offset='0xAbC' to='fF' /></changes></patchdata></patch>",
+        // A patchdata element without attributes.
+        "<patch>\n<patchdata>\n<changes>\n<nord offset=\"0x10\" from=\"1011\" to=\"0102\"/>\n"
+        "<nord offset=\"0xabc\" to=\"ff\"/></changes></patchdata></patch>",
     };
     for (const std::string& text : cases) {
         const SmpReadResult read = ReadSmpPatch(text);
@@ -65,6 +68,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc(kTwo).substr(0, Doc(kTwo).size() - 2) + "x>", notSmp},
         {"<patch>\n<changes>\n</changes></patchdata></patch>",
          "строка 2: перед <changes> нет элемента <patchdata>"},
+        {"<patch>\n<patchdatax>\n<changes>\n</changes></patchdata></patch>",
+         "строка 3: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
          "строка 6: нечётное число шестнадцатеричных цифр"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"), "строка 6: " + notHex},
