@@ -94,6 +94,7 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     const StreamOutcome unreadable =
         StreamSmpPatch(kInfo, kId, diff, &cut, [](std::string_view) { return true; });
     EXPECT_EQ(unreadable.error, msg::kReadError.view());
+    EXPECT_EQ(unreadable.sinkFailed, false);
 }
 
 }  // namespace

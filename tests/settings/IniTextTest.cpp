@@ -107,6 +107,9 @@ const SetCase kSetCases[] = {
     {"AppendsSectionAfterTrailingText", "; only", "B", "j", "2", "; only\r\n[B]\r\nj=2\r\n"},
     {"NewFileUsesCrLf", "", "B", "j", "2", "[B]\r\nj=2\r\n"},
     {"FirstLineEndDecides", "; a\n; b\r\n", "B", "j", "2", "; a\n; b\r\n[B]\nj=2\n"},
+    // Long enough to sit on the heap, so a look before the first byte shows under ASan.
+    {"FileStartingWithALineEnd", "\n[Author Info]\nNickName=x\n", "Author Info", "www", "w",
+     "\n[Author Info]\nNickName=x\nwww=w\n"},
     {"SectionNameTrimmed", "", " B ", " j ", "2", "[B]\r\nj=2\r\n"},
     {"LeadingBlankQuoted", "[A]\nk=1\n", "A", "k", " v", "[A]\nk=\" v\"\n"},
     {"TrailingTabQuoted", "[A]\nk=1\n", "A", "k", "v\t", "[A]\nk=\"v\t\"\n"},
