@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -11,26 +12,44 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include "AboutBox.h"
 #include "Cp1251.h"
 #include "Cp1251Qt.h"
+#include "DialogUnits.h"
 #include "DiffBuilder.h"
 #include "ListComboBox.h"
+#include "QtDialogs.h"
 #include "QtMainWindow.h"
 #include "TempDir.h"
-#include "TypeText.h"
 #include "WindowDriver.h"
 
 namespace quorrel::test {
 
 using qt::FromCp1251;
 using qt::FromFileName;
+using qt::DialogUnits;
 using qt::ListComboBox;
 using qt::QtMainWindow;
 
 namespace {
+
+// Types any text into `widget`, one character (code point) per key press, as a keyboard layout
+// or input method would deliver it; QTest's own typing handles Latin-1 only.
+void TypeText(QWidget* widget, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString ch = text.mid(i, units);
+        i += units - 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(widget, &release);
+    }
+}
 
 // A drop as the desktop delivers it: the drag enters the widget under the pointer first.
 bool DropOn(QWidget* target, const QList<QUrl>& urls) {
@@ -128,6 +147,12 @@ class QtDriver : public WindowDriver {
                                      : box->icon() == QMessageBox::Warning
                                          ? MessageIcon::Warning
                                          : MessageIcon::Information;
+            // Shown as plain text; Enter is OK and Escape the safe answer.
+            EXPECT_EQ(box->icon() == QMessageBox::Information, icon == MessageIcon::Information);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+            EXPECT_EQ(box->escapeButton(),
+                      box->button(both ? QMessageBox::Cancel : QMessageBox::Ok));
             const MessageAnswer answer =
                 dialogs.Message(box->text().replace('\n', QStringLiteral("\r\n")).toStdString(),
                                 box->windowTitle().toStdString(), icon,
@@ -135,10 +160,17 @@ class QtDriver : public WindowDriver {
             return answer == MessageAnswer::Ok ? QMessageBox::Ok : QMessageBox::Cancel;
         }
         if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
+            const bool open = chooser->acceptMode() == QFileDialog::AcceptOpen;
+            EXPECT_TRUE(chooser->testOption(QFileDialog::DontUseNativeDialog));
+            // Each filter's label names its pattern already; overwriting asks first.
+            EXPECT_TRUE(chooser->testOption(QFileDialog::HideNameFilterDetails));
+            EXPECT_FALSE(chooser->testOption(QFileDialog::DontConfirmOverwrite));
+            EXPECT_EQ(chooser->fileMode(), QFileDialog::AnyFile);
+            EXPECT_EQ(chooser->nameFilters().value(1), QStringLiteral("Все файлы (*.*) (*)"));
+            EXPECT_EQ(chooser->defaultSuffix(), open ? QString() : QStringLiteral("smp"));
             const auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             const std::string name =
-                dialogs.Choose(chooser->acceptMode() == QFileDialog::AcceptOpen,
-                               field != nullptr ? field->text().toStdString() : "?");
+                dialogs.Choose(open, field != nullptr ? field->text().toStdString() : "?");
             if (name.empty()) {
                 return QDialog::Rejected;
             }
@@ -186,6 +218,37 @@ TEST_F(QtWindow, IsAFixedCentredDialogNamedAfterTheExecutableWithSortedLists) {
     EXPECT_EQ(ui_->List(ControlId::Firmware),
               (std::vector<std::string>{"E250A", "E250B", "E250C", "E250D"}));
     EXPECT_EQ(ui_->Text(ControlId::Group), "");
+}
+
+// What window managers and screen readers are told: during its run the window is a normal
+// top-level window, owned by nothing and modal to nothing, and each field, a combo box's edit as
+// well, is named by the label beside it.
+TEST_F(QtWindow, RunsAsANormalWindowWithFieldsNamedByTheirLabels) {
+    std::optional<QWindow*> owner;
+    Qt::WindowType type{};
+    Qt::WindowModality modality{};
+    QTimer::singleShot(0, &window(), [&] {
+        owner = window().windowHandle()->transientParent();
+        type = window().windowHandle()->type();
+        modality = window().windowHandle()->modality();
+        QTest::keyClick(window().control(ControlId::Title), Qt::Key_Escape);
+    });
+    EXPECT_EQ(window().exec(), int(QDialog::Accepted));
+    EXPECT_EQ(owner, nullptr);
+    EXPECT_EQ(type, Qt::Window);
+    EXPECT_EQ(modality, Qt::NonModal);
+    const std::pair<ControlId, QString> fields[] = {
+        {ControlId::DiffPath, "DIF файл"}, {ControlId::ImagePath, "BIN файл"},
+        {ControlId::Title, "Название"},    {ControlId::Group, "Группа"},
+        {ControlId::Version, "Версия"},    {ControlId::Description, "Описание"},
+        {ControlId::Firmware, "Прошивка"}};
+    for (const auto& [id, label] : fields) {
+        for (QWidget* named : {window().control(id), static_cast<QWidget*>(ui_->Edit(id))}) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(named);
+            ASSERT_NE(face, nullptr);
+            EXPECT_EQ(face->text(QAccessible::Name), label);
+        }
+    }
 }
 
 TEST_F(QtWindow, ComboOpensToAboutFourTimesItsHeight) {
@@ -307,14 +370,19 @@ TEST_F(QtWindow, DropsWithoutLocalFilesAreRefusedAndAButtonTakesFiles) {
 
 TEST_F(QtWindow, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) {
     ui_->Type(ControlId::Version, "x");
-    TypeText(window().control(ControlId::Title), QStringLiteral("Пр中и😀вет"));
-    EXPECT_EQ(ui_->Edit(ControlId::Title)->text(), QStringLiteral("Привет"));
-    EXPECT_EQ(window().state().title(), cp1251::FromUtf8("Привет").text);
+    TypeText(window().control(ControlId::Title), QStringLiteral("Пр中и😀в€т"));
+    EXPECT_EQ(ui_->Edit(ControlId::Title)->text(), QStringLiteral("Прив€т"));
+    EXPECT_EQ(ui_->Edit(ControlId::Title)->cursorPosition(), 6);
+    EXPECT_EQ(window().state().title(), cp1251::FromUtf8("Прив€т").text);
     EXPECT_EQ(ui_->dialogs.TakeLog().size(), 6u) << "one change a character kept";
-    ui_->Edit(ControlId::Description)->setFocus();
-    QApplication::clipboard()->setText(QStringLiteral("a中b"));
-    ui_->Edit(ControlId::Description)->paste();
-    EXPECT_EQ(ui_->Edit(ControlId::Description)->text(), QStringLiteral("ab"));
+    // A paste keeps what has a form, and the cursor stays after it.
+    QLineEdit* description = ui_->Edit(ControlId::Description);
+    description->setText(QStringLiteral("[]"));
+    description->setCursorPosition(1);
+    QApplication::clipboard()->setText(QStringLiteral("x中y😀z"));
+    description->paste();
+    EXPECT_EQ(description->text(), QStringLiteral("[xyz]"));
+    EXPECT_EQ(description->cursorPosition(), 4);
     ui_->dialogs.TakeLog();
     TypeText(window().control(ControlId::Firmware), QStringLiteral("E中1"));
     EXPECT_EQ(window().Text(ControlId::Firmware), "E1");
@@ -331,6 +399,8 @@ TEST_F(QtWindow, TextCrossesTheCodecAndNamesDoNot) {
     window().SetText(ControlId::ImagePath, cyrillic);
     EXPECT_EQ(ui_->Edit(ControlId::ImagePath)->text(), FromFileName(cyrillic));
     EXPECT_EQ(window().Text(ControlId::ImagePath), cyrillic);
+    // Shown as text, a character Windows-1251 lacks stands as '?'.
+    EXPECT_EQ(window().TextFromName("a\u6F22b"), "a?b");
 }
 
 TEST_F(QtWindow, AboutBoxFromItsButtonAnyNumberOfTimes) {
@@ -354,6 +424,56 @@ TEST_F(QtWindow, AboutBoxFromItsButtonAnyNumberOfTimes) {
     ui_->Click(ControlId::About);
     ui_->Click(ControlId::About);
     EXPECT_EQ(seen, QStringList(2, "О программе|<icon>|Quorrel v2.0||3|default|centred"));
+}
+
+// Units of the layout table against pixels, on their own.
+TEST(QtControls, DialogUnitsMapEdgesWidenToFitAndFollowTheFont) {
+    DialogUnits units(6, 13);
+    EXPECT_EQ(units.Map(DialogRect{7, 17, 155, 13}), QRect(11, 28, 232, 21));
+    EXPECT_EQ(units.Map(259, 161), QSize(389, 262));
+    // Neighbours that touch in units touch in pixels.
+    const QRect left = units.Map(DialogRect{7, 0, 3, 1});
+    EXPECT_EQ(left.x() + left.width(), units.Map(DialogRect{10, 0, 3, 1}).x());
+    units.Fit(DialogRect{0, 0, 29, 10}, QSize(60, 20));
+    EXPECT_GE(units.Map(DialogRect{155, 88, 29, 10}).width(), 60);
+    EXPECT_GE(units.Map(DialogRect{155, 88, 29, 10}).height(), 20);
+    const double widened = units.baseX();
+    units.Fit(DialogRect{0, 0, 100, 10}, QSize(10, 1));
+    EXPECT_EQ(units.baseX(), widened);
+
+    QFont font = QApplication::font();
+    font.setPixelSize(10);
+    const DialogUnits small = DialogUnits::FromFont(QFontMetrics(font));
+    font.setPixelSize(20);
+    const DialogUnits large = DialogUnits::FromFont(QFontMetrics(font));
+    EXPECT_GT(large.baseX(), small.baseX());
+    EXPECT_GT(large.baseY(), small.baseY());
+}
+
+TEST(QtControls, ComboKeepsTheEditTextThroughListChanges) {
+    ListComboBox combo;
+    combo.setEditText(QStringLiteral("typed"));
+    combo.AddEntry("first");
+    combo.AddEntry("second");
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(combo.currentText(), QStringLiteral("typed"));
+    combo.ClearEntries();
+    EXPECT_EQ(combo.currentText(), QStringLiteral("typed"));
+    EXPECT_EQ(combo.count(), 0);
+}
+
+// The rest of a chooser's make-up the driver checks on every chooser the suite opens.
+TEST(QtControls, FileDialogStartsInTheNamesFolderAndShowsAtMostItsLimit) {
+    FileChoice choice;
+    choice.initialName = "/tmp/start.dif";
+    EXPECT_EQ(qt::MakeFileDialog(nullptr, choice)->directory().absolutePath(),
+              QStringLiteral("/tmp"));
+    choice.forOpening = false;
+    choice.initialName = std::string(300, 'n');
+    choice.defaultExtension = "*.smp";
+    const QStringList typed = qt::MakeFileDialog(nullptr, choice)->selectedFiles();
+    ASSERT_EQ(typed.size(), 1);
+    EXPECT_EQ(QFileInfo(typed.first()).fileName(), QString(259, 'n') + ".smp");
 }
 
 }  // namespace

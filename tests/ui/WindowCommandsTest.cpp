@@ -128,11 +128,11 @@ TEST_F(WindowCommands, RefusedOrCancelledDiffLeavesFirmwareAndDisablesSaveOnlyWh
         std::string name;
         std::optional<std::string> bytes;  // none: the file does not exist
         std::string error;                 // none: the chooser is cancelled
-    } cases[] = {{"", "", ""},
-                 {"нет такого.dif", std::nullopt, "Ошибка считывания данных из файла!"},
+    } cases[] = {{"нет такого.dif", std::nullopt, "Ошибка считывания данных из файла!"},
                  {"class.dif", DiffBuilder("FW", std::string("XYZ\0", 4)).bytes(),
                   "Неизвестный класс телефона 'XYZ'!"},
-                 {"empty.dif", "", "Неверный формат DIFF-файла!"}};
+                 {"empty.dif", "", "Неверный формат DIFF-файла!"},
+                 {"", "", ""}};  // last: a good DIFF after refused ones enables Save again
     for (const auto& c : cases) {
         const std::string good = GoodDiff();
         Open(ControlId::OpenDiff, good);
@@ -179,43 +179,13 @@ TEST_F(WindowCommands, OpeningPutsTheHeldFieldsBackAndAGoodDiffItsFirmwareNameEv
     EXPECT_EQ(state().diff().size(), diffBytes_.size());
 }
 
-TEST_F(WindowCommands, SaveIsEnabledExactlyWhileTheLastDiffPassed) {
-    const struct {
-        std::string name;
-        std::string bytes;
-        bool enabled;
-    } steps[] = {{"empty.dif", "", false},
-                 {"good.dif", DiffBuilder().bytes(), true},
-                 {"magic.dif", DiffBuilder("FW", "SGHA", "XXXX").bytes(), false},
-                 {"good2.dif", DiffBuilder().Nord(1, "x").bytes(), true},
-                 {"short.dif", DiffBuilder().bytes().substr(0, 31), false}};
-    for (const auto& step : steps) {
-        Open(ControlId::OpenDiff, Put(step.name, step.bytes));
-        EXPECT_EQ(ui_->Enabled(ControlId::Save), step.enabled) << step.name;
-        EXPECT_EQ(state().diffAccepted(), step.enabled) << step.name;
-    }
-    // An image, accepted or not, never decides Save.
-    Open(ControlId::OpenImage, Put("small.bin", "abc"));
-    EXPECT_FALSE(ui_->Enabled(ControlId::Save));
-    TakeLog();
-}
-
+// Which texts are versions the parser's own tests decide; here, what the window does with each.
 TEST_F(WindowCommands, VersionTextsAsTakenAndTheMessageForTheOthers) {
     const struct {
         std::string text;
         bool ok;
         std::uint32_t version;
-    } cases[] = {{" 7 ", true, 7},
-                 {"+5", true, 5},
-                 {"00", true, 0},
-                 {"\t9\t", true, 9},
-                 {"99999999999999999999999999999999999999", true, 4294967295u},
-                 {"-1", false, 5},
-                 {"+0", false, 5},
-                 {"", false, 5},
-                 {"1.5", false, 5},
-                 {"abc", false, 5},
-                 {std::string(31, ' ') + "3", false, 5}};
+    } cases[] = {{" 7 ", true, 7}, {"00", true, 0}, {"-1", false, 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE("'" + c.text + "'");
         ui_->Type(ControlId::Version, "5");
