@@ -186,7 +186,8 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
     EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
 
     constexpr DWORD kEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
-    constexpr DWORD kCombo = 3 | CBS_SORT | WS_VSCROLL | CBS_AUTOHSCROLL;
+    // A combo box hands WS_VSCROLL to its list, where wine shows none.
+    constexpr DWORD kCombo = 3 | CBS_SORT | CBS_AUTOHSCROLL;
     const struct {
         const wchar_t* className;
         DWORD mask;
@@ -201,7 +202,7 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
         {L"edit", kEdit, kEdit | WS_TABSTOP, false},
         {L"button", 0xF, BS_PUSHBUTTON | WS_TABSTOP, true},
         {L"button", 0xF, BS_DEFPUSHBUTTON | WS_TABSTOP, true},
-        {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, false},
+        {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_TABSTOP, false},
         {L"button", 0xF, BS_GROUPBOX, true},
     };
     HWND child = GetWindow(dialog, GW_CHILD);
@@ -214,7 +215,10 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
         GetClassNameW(child, className, 32);
         CharLowerW(className);
         EXPECT_EQ(std::wstring(className), kind.className) << wanted.name;
-        const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+        // An edit trades WS_BORDER for a sunken edge.
+        const auto style =
+            static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE)) |
+            ((GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0 ? WS_BORDER : 0);
         EXPECT_EQ(style & (kind.mask | WS_TABSTOP | WS_VISIBLE), kind.style | WS_VISIBLE)
             << wanted.name;
         if (kind.text) {
@@ -227,10 +231,12 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
         RECT actual{};
         GetWindowRect(child, &actual);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-        // A combo box's height in the table is its open list's.
-        const bool combo = wanted.kind == ControlKind::ComboBox;
-        EXPECT_EQ((std::vector<LONG>{actual.left, actual.top, actual.right - actual.left,
-                                     combo ? place.bottom : actual.bottom - actual.top}),
+        // An icon takes its image's size, a combo box the height the system gives its text field.
+        const bool icon = wanted.kind == ControlKind::Icon;
+        EXPECT_EQ((std::vector<LONG>{
+                      actual.left, actual.top, icon ? place.right : actual.right - actual.left,
+                      icon || wanted.kind == ControlKind::ComboBox ? place.bottom
+                                                                   : actual.bottom - actual.top}),
                   (std::vector<LONG>{place.left, place.top, place.right, place.bottom}))
             << wanted.name;
         child = GetWindow(child, GW_HWNDNEXT);
