@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Cp1251.h"
 #include "WindowDriver.h"
 
 namespace quorrel::test {
@@ -30,8 +31,16 @@ class FakeWindowView : public WindowView, public WindowDriver {
         lists[combo].emplace_back(text);
     }
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                              MessageButtons buttons) override;
-    std::string ChooseFile(const FileChoice& choice) override;
+                              MessageButtons buttons) override {
+        return dialogs.Message(cp1251::ToUtf8(text), cp1251::ToUtf8(caption), icon, buttons);
+    }
+    std::string ChooseFile(const FileChoice& choice) override {
+        choices.push_back(choice);
+        // Logged as the other windows log it: the name as text.
+        const std::string& name = choice.initialName;
+        return dialogs.Choose(choice.forOpening,
+                              name.starts_with('|') ? cp1251::ToUtf8(name.substr(1)) : name);
+    }
     std::string ApplicationName() const override { return "test_MainWindow"; }
     // The fake's file system takes names as Windows-1251 bytes; "|" marks the conversions.
     std::string NameFromText(std::string_view text) const override {
@@ -46,8 +55,27 @@ class FakeWindowView : public WindowView, public WindowDriver {
     // WindowDriver
     MainWindow& state() override { return window_; }
     WindowView& view() override { return *this; }
-    void Type(ControlId id, std::string_view cp1251) override;
-    void Click(ControlId button) override;
+    void Type(ControlId id, std::string_view text) override {
+        // Emptying is one change; otherwise each character typed over the selection is one.
+        for (std::size_t n = text.empty() ? 0 : 1; n <= text.size(); ++n) {
+            texts[id] = text.substr(0, n);
+            if (id == ControlId::Title || id == ControlId::Description) {
+                window_.FieldsChanged();
+            }
+        }
+    }
+    void Click(ControlId button) override {
+        if (!Enabled(button)) {
+            return;
+        }
+        if (button == ControlId::OpenDiff) {
+            window_.OpenDiff();
+        } else if (button == ControlId::OpenImage) {
+            window_.OpenImage();
+        } else if (button == ControlId::Save) {
+            window_.SaveSmp();
+        }
+    }
     void Drop(const std::vector<std::string>& names) override { window_.DropFiles(names); }
     void Enter() override { window_.Accept(); }
     void Escape() override { window_.Cancel(); }
