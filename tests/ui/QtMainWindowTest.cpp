@@ -22,6 +22,7 @@
 #include "DialogUnits.h"
 #include "DiffBuilder.h"
 #include "ListComboBox.h"
+#include "MainWindowLayout.h"
 #include "QtDialogs.h"
 #include "QtMainWindow.h"
 #include "TempDir.h"
@@ -285,19 +286,15 @@ TEST_F(QtWindow, TabOrderIsCreationOrderAndNoButtonIsDefault) {
 TEST_F(QtWindow, LayoutKeepsTheProportionsAndClipsNoText) {
     const double sx = window().width() / 259.0;
     const double sy = window().height() / 161.0;
-    const struct {
-        const char* name;
-        int x, y, w, h;
-    } rects[] = {{"diffPath", 7, 17, 155, 13},   {"openDiff", 168, 17, 84, 13},
-                 {"patchFrame", 7, 59, 245, 77}, {"versionLabel", 155, 88, 29, 10},
-                 {"version", 186, 86, 59, 13},   {"firmware", 58, 118, 92, 12},
-                 {"save", 169, 141, 83, 13}};
-    for (const auto& r : rects) {
-        const QRect g = Named(r.name)->geometry();
-        EXPECT_NEAR(g.x(), r.x * sx, 1.5) << r.name;
-        EXPECT_NEAR(g.y(), r.y * sy, 1.5) << r.name;
-        EXPECT_NEAR(g.width(), r.w * sx, 2) << r.name;
-        EXPECT_NEAR(g.height(), r.h * sy, 2) << r.name;
+    // Every control at its place in the table the Windows dialog is checked against as well.
+    for (const ControlTemplate& c : layout::kMainWindow.controls) {
+        const QWidget* control = Named(std::string(c.name).c_str());
+        ASSERT_NE(control, nullptr) << c.name;
+        const QRect g = control->geometry();
+        EXPECT_NEAR(g.x(), c.rect.x * sx, 1.5) << c.name;
+        EXPECT_NEAR(g.y(), c.rect.y * sy, 1.5) << c.name;
+        EXPECT_NEAR(g.width(), c.rect.width * sx, 2) << c.name;
+        EXPECT_NEAR(g.height(), c.rect.height * sy, 2) << c.name;
     }
     for (const QLabel* label : window().findChildren<QLabel*>()) {
         const QSize text = label->fontMetrics().size(0, label->text());
