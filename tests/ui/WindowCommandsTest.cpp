@@ -382,8 +382,6 @@ TEST_F(WindowCommands, EnterEndsOnlyWhenTheFieldsAreTaken) {
     ui_->Type(ControlId::Version, "bad");
     ui_->Enter();
     EXPECT_EQ(TakeLog(), Log{VersionMessage()});
-    EXPECT_EQ(ui_->Focus(), ControlId::Version);
-    EXPECT_TRUE(ui_->WholeTextSelected(ControlId::Version));
     EXPECT_FALSE(ui_->Ended());
     ui_->Type(ControlId::Version, "3");
     ui_->Enter();

@@ -48,7 +48,17 @@ void PressEscape(HWND control) {
     ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
 }
 
-bool OpenAndEndAbout(DWORD process, HWND main) {
+bool Drive(DWORD process, HANDLE handle) {
+    HWND main = nullptr;
+    Poll([&] { return (main = FindDialog(process, nullptr, L"Quorrel")) != nullptr; });
+    if (!Check(main != nullptr, "a window titled \"Quorrel\" appears")) {
+        return false;
+    }
+    // With the focus on a push button, Enter presses that button.
+    const HWND button = ::GetDlgItem(main, 1008);
+    ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ::PostMessageW(button, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
     const wchar_t* caption = L"\x041E \x043F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x0435";
     HWND about = nullptr;
     Poll([&] { return (about = FindDialog(process, main, caption)) != nullptr; });
@@ -62,29 +72,13 @@ bool OpenAndEndAbout(DWORD process, HWND main) {
     ::GetWindowRect(main, &over);
     const LONG dx = (box.left + box.right) / 2 - (over.left + over.right) / 2;
     const LONG dy = (box.top + box.bottom) / 2 - (over.top + over.bottom) / 2;
-    if (!Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "it is centred over the window")) {
-        return false;
-    }
     const bool disabled = !::IsWindowEnabled(main);
     PressEscape(::GetDlgItem(about, IDOK));
     const bool gone = Poll([&] { return !::IsWindow(about) || !::IsWindowVisible(about); });
-    return Check(disabled, "the window is disabled while the About box is up") &&
-           Check(gone, "Escape ends the About box") &&
-           Check(::IsWindowEnabled(main) != FALSE, "the window is enabled again");
-}
-
-bool Drive(DWORD process, HANDLE handle) {
-    HWND main = nullptr;
-    Poll([&] { return (main = FindDialog(process, nullptr, L"Quorrel")) != nullptr; });
-    if (!Check(main != nullptr, "a window titled \"Quorrel\" appears")) {
-        return false;
-    }
-    // With the focus on a push button, Enter presses that button.
-    const HWND button = ::GetDlgItem(main, 1008);
-    ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
-    ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    ::PostMessageW(button, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
-    if (!OpenAndEndAbout(process, main)) {
+    if (!Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "it is centred over the window") ||
+        !Check(disabled, "the window is disabled while the About box is up") ||
+        !Check(gone, "Escape ends the About box") ||
+        !Check(::IsWindowEnabled(main) != FALSE, "the window is enabled again")) {
         return false;
     }
     PressEscape(::GetDlgItem(main, 1000));
