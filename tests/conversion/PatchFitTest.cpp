@@ -121,6 +121,8 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     EXPECT_EQ("xx", wrong.misfits[0].expected);
     EXPECT_EQ("cd", wrong.misfits[0].found);
     EXPECT_EQ(7u, wrong.misfits[0].line);
+    // An image that does not fit is not held on to.
+    EXPECT_LT(FitPatch({wrongFrom}, std::string(1000, 'a'), Apply).image.capacity(), 1000u);
 }
 
 }  // namespace
