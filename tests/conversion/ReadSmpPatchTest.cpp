@@ -16,17 +16,8 @@ const std::string kTwo =
     "   <nord offset=\"0x000010\" from=\"1011\" to=\"0102\" />\r\n"
     "   <nord offset=\"0x000abc\" to=\"ff\" />\r\n";
 
-std::string Dump(const SmpChanges& changes) {
-    std::string out;
-    for (const SmpChange& c : changes) {
-        out += std::to_string(c.offset) + (c.from ? ":" + *c.from : "") + ">" + c.to + "@" +
-               std::to_string(c.line) + " ";
-    }
-    return out;
-}
-
 TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
-    const std::string expected = "16:\x10\x11>\x01\x02@4 2748>\xff@5 ";
+    const SmpChanges expected = {{16, "\x10\x11", "\x01\x02", 4}, {2748, std::nullopt, "\xff", 5}};
     const std::string hostile =
         "x\" <nord offset=\"0x1\" to=\"00\"/> <changes> </changes></patchdata></patch> <patchdata";
     const std::string cases[] = {
@@ -46,7 +37,7 @@ TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
     for (const std::string& text : cases) {
         const SmpReadResult read = ReadSmpPatch(text);
         EXPECT_EQ("", cp1251::ToUtf8(read.error)) << text;
-        EXPECT_EQ(expected, Dump(read.changes)) << text;
+        EXPECT_EQ(read.changes, expected) << text;
     }
 }
 
@@ -82,6 +73,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
          "строка 4: изменение выходит за границу 4 ГиБ"},
         {Doc("<nord offset=\"16\" to=\"00\"/>"), badOffset},
         {Doc("<nord offset=\"0x\" to=\"00\"/>"), badOffset},
+        {Doc("<nord offset=\"1x1\" to=\"00\"/>"), badOffset},
         {Doc("<nord offset=\"0x1\" to=\"00\" za-Z_A:0.9=\"1\"/>"), onlyThese},
         {Doc("<nord offset=\"0x1\" to=\"00\" to=\"00\"/>"), onlyThese},
         {Doc("\n<nord offset=\"0x1\" from=\"00\"/>"),
@@ -91,6 +83,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
         {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
+        {Doc("/>"), "строка 4: ожидается элемент <nord .../> или </changes>"},
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
          "строка 4: ожидается элемент <nord .../> или </changes>"},
     };

@@ -8,10 +8,9 @@
 namespace quorrel {
 namespace {
 
-// "Группа", "ГРУППА" and "группа" in Windows-1251; "Ёлка" and "ёЛКА".
+// "Группа" and "ГРУППА" in Windows-1251; "Ёлка" and "ёЛКА".
 const std::string kGroupMixed = "\xC3\xF0\xF3\xEF\xEF\xE0";
 const std::string kGroupUpper = "\xC3\xD0\xD3\xCF\xCF\xC0";
-const std::string kGroupLower = "\xE3\xF0\xF3\xEF\xEF\xE0";
 const std::string kYoMixed = "\xA8\xEB\xEA\xE0";
 const std::string kYoOther = "\xB8\xCB\xCA\xC0";
 
@@ -24,10 +23,8 @@ struct FindCase {
 };
 
 const FindCase kFindCases[] = {
-    {"Plain", "[A]\nk=v\n", "A", "k", "v"},
     {"BlanksAroundEverything", "  [ A ]  \n   k   =   v w   \n", "A", "k", "v w"},
     {"Tabs", "\t[A]\t\n\tk\t=\tv\t\n", "A", "k", "v"},
-    {"CrLf", "[A]\r\nk=v\r\nj=w\r\n", "A", "j", "w"},
     {"MixedLineEnds", "[A]\r\nk=v\nj=w\r\ni=x\n", "A", "i", "x"},
     {"LastCrLfLineWithoutLineEnd", "[A]\r\nk=v", "A", "k", "v"},
     {"BlankValueIsEmpty", "[A]\nk=  \t\n", "A", "k", ""},
@@ -43,7 +40,6 @@ const FindCase kFindCases[] = {
     {"CommentedHeaderSkipped", ";[A]\nk=1\n[A]\nk=2\n", "A", "k", "2"},
     {"LineWithoutEqualsIgnored", "[A]\nk\nk=2\n", "A", "k", "2"},
     {"LaterDuplicateSectionNotSearched", "[A]\nk=1\n[a]\nj=2\n", "A", "j", std::nullopt},
-    {"CyrillicLowerMatches", "[" + kGroupUpper + "]\n0=x\n", kGroupLower, "0", "x"},
     {"CyrillicYo", "[A]\n" + kYoMixed + "=x\n", "A", kYoOther, "x"},
     {"CyrillicValueUntouched", "[A]\nk=" + kGroupUpper + "\n", "A", "k", kGroupUpper},
     {"ArgumentsTrimmed", "[A]\nk=v\n", " A\t", " k ", "v"},
@@ -62,7 +58,8 @@ const FindCase kFindCases[] = {
     {"CyrillicIsNotAscii", "[Group]\n0=x\n", kGroupUpper, "0", std::nullopt},
 };
 
-// What a write then reads back (first key and section, case, quotes) is in the Set table.
+// What a write then reads back (first key and section, case, quotes) is in the Set table; how
+// defaults fill in and append, in tests/settings/SettingsFileTest.cpp.
 TEST(IniText, Find) {
     for (const FindCase& c : kFindCases) {
         EXPECT_EQ(IniText(c.text).Find(c.section, c.key), c.expected) << c.name;
@@ -84,14 +81,11 @@ const SetCase kSetCases[] = {
     {"ReplacesInCrLfFile", "[A]\r\nk=old\r\n[B]\r\n", "A", "k", "new", "[A]\r\nk=new\r\n[B]\r\n"},
     {"ReplacesLastLineWithoutLineEnd", "[A]\nk=old", "A", "k", "x", "[A]\nk=x"},
     {"FillsEmptyValue", "[A]\nk=\nj=1\n", "A", "k", "v", "[A]\nk=v\nj=1\n"},
-    {"FillsBlankValue", "[A]\nk =  \n", "A", "k", "v", "[A]\nk =  v\n"},
     {"ReplacesQuotedValue", "[A]\nk=\"old\" \n", "A", "k", "new", "[A]\nk=new \n"},
     {"SameValueUnchanged", "[A]\n k = v \r\n", "a", "K", "v", "[A]\n k = v \r\n"},
     {"SameQuotedValueUnchanged", "[A]\nk='v'\n", "A", "k", "v", "[A]\nk='v'\n"},
     {"SameEmptyValueUnchanged", "[A]\nk=\n", "A", "k", "", "[A]\nk=\n"},
     {"FirstOfDuplicateKeys", "[A]\nk=1\nk=2\n", "A", "k", "3", "[A]\nk=3\nk=2\n"},
-    {"AddsAfterLastEntry", "[A]\nk=1\n\n; note\n[B]\nj=1\n", "A", "j", "2",
-     "[A]\nk=1\nj=2\n\n; note\n[B]\nj=1\n"},
     {"AddsAfterHeaderOfEmptySection", "[A]\n; c\n\n[B]\n", "A", "j", "2", "[A]\nj=2\n; c\n\n[B]\n"},
     {"AddsEmptyValue", "[A]\r\nk=1\r\n", "A", "j", "", "[A]\r\nk=1\r\nj=\r\n"},
     {"AddsIntoFirstOfDuplicateSections", "[A]\nk=1\n[a]\nj=1\n", "A", "j", "2",
@@ -101,11 +95,9 @@ const SetCase kSetCases[] = {
     {"AddsAfterEntryWithoutLineEnd", "[A]\r\nk=1", "A", "j", "2", "[A]\r\nk=1\r\nj=2"},
     {"AddsAfterHeaderWithoutLineEnd", "x\n[A]", "A", "j", "2", "x\n[A]\nj=2"},
     {"SkipsCommentedEntryAsLast", "[A]\nk=1\n;z=0\n", "A", "j", "2", "[A]\nk=1\nj=2\n;z=0\n"},
-    {"AppendsSection", "[A]\nk=1\n", "B", "j", "2", "[A]\nk=1\n[B]\nj=2\n"},
     {"AppendsSectionAfterMissingLineEnd", "[A]\r\nk=1", "B", "j", "2",
      "[A]\r\nk=1\r\n[B]\r\nj=2\r\n"},
     {"AppendsSectionAfterTrailingText", "; only", "B", "j", "2", "; only\r\n[B]\r\nj=2\r\n"},
-    {"NewFileUsesCrLf", "", "B", "j", "2", "[B]\r\nj=2\r\n"},
     {"FirstLineEndDecides", "; a\n; b\r\n", "B", "j", "2", "; a\n; b\r\n[B]\nj=2\n"},
     // Long enough to sit on the heap, so a look before the first byte shows under ASan.
     {"FileStartingWithALineEnd", "\n[Author Info]\nNickName=x\n", "Author Info", "www", "w",
