@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "Cp1251.h"
 #include "DiffBuilder.h"
 #include "RunProcess.h"
 #include "TempDir.h"
@@ -35,12 +34,6 @@ inline std::string LargeDiff(std::size_t newBytes, std::uint8_t seed) {
                                 static_cast<std::uint8_t>(seed + at / kBlock)));
     }
     return diff.bytes();
-}
-
-// What quorrel-cli prints for an engine message in Windows-1251, about `subject` if one is given.
-inline std::string CliLine(const std::string& subject, std::string_view cp1251Text) {
-    return "quorrel-cli: " + (subject.empty() ? "" : subject + ": ") + cp1251::ToUtf8(cp1251Text) +
-           "\n";
 }
 
 // The value of an attribute of the first such element holding it, or "<none>".

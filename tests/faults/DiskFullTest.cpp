@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "CliFixture.h"
-#include "FileErrorText.h"
 
 namespace quorrel::test {
 namespace {
@@ -24,7 +23,7 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
         const ProcessResult result = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, out), options);
         EXPECT_EQ(result.signal, 0) << out << " killed by " << strsignal(result.signal);
         EXPECT_EQ(result.exitCode, 3) << out;
-        EXPECT_EQ(result.err, CliLine({}, FileErrorText(kFileErrorDiskFull, out)));
+        EXPECT_EQ(result.err, "quorrel-cli: Диск переполнен в процессе обращения к " + out + ".\n");
         EXPECT_EQ(out == "/dev/full" || ReadFile(out) == old, true)
             << out << ": the old patch changed";
     };
