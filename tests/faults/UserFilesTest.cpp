@@ -34,9 +34,8 @@ class UserFiles : public CliTest {
         }
         CliTest::SetUp();
         ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
-        ASSERT_EQ(RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff_, Path("fresh.smp"))).exitCode, 0);
-        patch_ = ReadFile(Path("fresh.smp"));
-        ::unlink(Path("fresh.smp").c_str());
+        patch_ = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff_, "-")).out;
+        ASSERT_NE(patch_, "");
     }
 
     // A file, or a folder when `bytes` is nothing, with the given mode and owner.
