@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -21,17 +23,25 @@ inline std::string GoodDiff() {
     return DiffBuilder().Nord(0x10, "\x01\xab\xff").bytes();
 }
 
-// The value of an attribute of the first such element of a patch, or "<none>".
+// A DIFF of `newBytes` new bytes in 16 KiB NORD blocks; `seed` varies the bytes, so two DIFFs
+// give two different patches of one size.
+inline std::string LargeDiff(std::size_t newBytes, std::uint8_t seed) {
+    constexpr std::size_t kBlock = 16 * 1024;
+    DiffBuilder diff("FAULTS");
+    for (std::size_t at = 0; at < newBytes; at += kBlock) {
+        diff.Nord(static_cast<std::uint32_t>(at),
+                  CountingBytes(std::min(kBlock, newBytes - at),
+                                static_cast<std::uint8_t>(seed + at / kBlock)));
+    }
+    return diff.bytes();
+}
+
+// The value of an attribute of the first such element holding it, or "<none>".
 inline std::string Attribute(const std::string& patch, const std::string& element,
                              const std::string& name) {
-    const auto start = patch.find("<" + element + " ");
-    const auto end = patch.find('>', start);
-    const auto at = patch.find(" " + name + "=\"", start);
-    if (start == std::string::npos || at == std::string::npos || at > end) {
-        return "<none>";
-    }
-    const auto begin = at + name.size() + 3;
-    return patch.substr(begin, patch.find('"', begin) - begin);
+    std::smatch m;
+    const std::regex pattern("<" + element + " [^>]*?\\b" + name + "=\"([^\"]*)\"");
+    return std::regex_search(patch, m, pattern) ? m[1].str() : "<none>";
 }
 
 // Each test gets a fresh directory and a settings file with known values, passed to every run.
@@ -49,6 +59,11 @@ class CliTest : public ::testing::Test {
         std::vector<std::string> all{"--settings", settingsPath_};
         all.insert(all.end(), args.begin(), args.end());
         return RunProcess(QUORREL_CLI_PATH, all, options);
+    }
+
+    // Converting `diff` to `out` quietly with a fixed id: every run writes the same bytes.
+    std::vector<std::string> ConvertArgs(const std::string& diff, const std::string& out) const {
+        return {"--settings", settingsPath_, "--id", "01020304", "-q", diff, "-o", out};
     }
 
     // Writes `bytes` to a file in the test directory and returns its path.

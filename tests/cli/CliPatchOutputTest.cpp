@@ -9,25 +9,16 @@
 namespace quorrel::test {
 namespace {
 
-constexpr std::uint32_t kImageSize = 11'500'000;  // the one size an image is accepted at
+// Field texts arrive as UTF-8 and go out in Windows-1251; the author line is the fixture's
+// settings file's. An image of the accepted size is used without a warning.
 TEST_F(CliTest, WritesThePatchByteForByte) {
-    std::string image(kImageSize, '\0');
-    for (std::uint32_t i = 0; i < kImageSize; ++i) {
-        image[i] = static_cast<char>((i * 7u + 3u) & 0xFFu);
-    }
-    const std::string diff = Put("in.dif", DiffBuilder("FW1")
-                                               .Nord(0x10, "\x01\xab\xff")
-                                               .Nord(kImageSize - 6, std::string("\x00\x10", 2))
-                                               .Nord(kImageSize - 7, "\x22\x33")
-                                               .Nord(0x1234567, "\x7f")
-                                               .bytes());
     const ProcessResult r =
-        Run({"-i", Put("full.bin", image), "--id", "0A1B2C3D", "-t", "Привет", "-g", "Ёж", "-r",
-             "7", "-d", "«Опис» №1", "-f", "Прошивка", "-o", Path("out.smp"), diff});
+        Run({"-i", Put("full.bin", CountingBytes(11'500'000)), "--id", "0A1B2C3D", "-t", "Привет",
+             "-g", "Ёж", "-r", "7", "-d", "«Опис» №1", "-f", "Прошивка", "-o", Path("out.smp"),
+             Put("in.dif", GoodDiff())});
     EXPECT_EQ(0, r.exitCode);
     EXPECT_EQ("", r.err);
     EXPECT_EQ("", r.out);
-    // Field texts in Windows-1251; the author line is the fixture's settings file's.
     const std::string expected =
         "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\r\n"
         "<patch version=\"0.3\">\r\n"
@@ -40,11 +31,7 @@ TEST_F(CliTest, WritesThePatchByteForByte) {
         " </info>\r\n"
         " <patchdata firmware=\"\xCF\xF0\xEE\xF8\xE8\xE2\xEA\xE0\">\r\n"
         "  <changes>\r\n"
-        "   <nord offset=\"0x000010\" from=\"737a81\" to=\"01abff\" />\r\n"
-        // offset + count is the image size: no old bytes although they would fit
-        "   <nord offset=\"0xaf79da\" to=\"0010\" />\r\n"
-        "   <nord offset=\"0xaf79d9\" from=\"f2f9\" to=\"2233\" />\r\n"
-        "   <nord offset=\"0x1234567\" to=\"7f\" />\r\n"
+        "   <nord offset=\"0x000010\" from=\"101112\" to=\"01abff\" />\r\n"
         "  </changes>\r\n"
         " </patchdata>\r\n"
         "</patch>";
@@ -121,96 +108,93 @@ TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
               Attribute(ReadFile(Path("a.smp")), "author", "nickname"));
 }
 
-// --check, --apply and --revert: exit statuses, messages and what is written where.
+// --check, --apply and --revert: exit statuses, messages and what is written where. Run in the
+// test directory, so the messages name the files as given.
 TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
-    const std::string image = Put("image.bin", "abcdefghijklmnop");
-    const std::string patched = Put("patched.bin", "abcdXYghijklmnoZ");
+    Put("image.bin", "abcdefghijklmnop");
+    Put("patched.bin", "abcdXYghijklmnoZ");
+    Put("wrong.bin", "abcdefghijkl");
+    Put("zeros.bin", std::string(40, '\0'));
+    Put("bad.smp", "<patchdata><changes></changes></patchdata>");
     // The last change reaches the image's end, so it carries no old bytes.
-    const std::string patch = Path("p.smp");
-    ASSERT_EQ(0, Run({"-q", "-i", image, "-o", patch,
+    ASSERT_EQ(0, Run({"-q", "-i", Path("image.bin"), "-o", Path("p.smp"),
                       Put("p.dif", DiffBuilder().Nord(4, "XY").Nord(15, "Z").bytes())})
                      .exitCode);
     // More misfits than are listed, the first with more old bytes than are shown.
-    const std::string many = Path("many.smp");
-    ASSERT_EQ(0, Run({"-q", "-i", Put("count.bin", CountingBytes(40)), "-o", many,
-                      Put("many.dif", DiffBuilder()
-                                          .Nord(0, std::string(17, 'X'))
-                                          .Nord(20, "Y")
-                                          .Nord(22, "Y")
-                                          .Nord(24, "Y")
-                                          .Nord(26, "Y")
-                                          .Nord(28, "Y")
-                                          .Nord(30, "Y")
-                                          .bytes())})
-                     .exitCode);
+    std::string many = "<patch><patchdata><changes>\n<nord offset=\"0x0\" from=\"" +
+                       Hex(CountingBytes(17)) + "\" to=\"" + Hex(std::string(17, 'X')) + "\"/>\n";
+    for (const std::string offset : {"14", "16", "18", "1a", "1c", "1e"}) {
+        many += "<nord offset=\"0x" + offset + "\" from=\"" + offset + "\" to=\"59\"/>\n";
+    }
+    Put("many.smp", many + "</changes></patchdata></patch>");
     const std::string noFrom =
-        "quorrel-cli: P: у некоторых изменений нет старых байтов (from): они проверены только на "
-        "попадание в образ\n";
-    const std::string badPatch = Put("bad.smp", "<patchdata><changes></changes></patchdata>");
-    const std::string out = Path("out.bin");
+        "quorrel-cli: p.smp: у некоторых изменений нет старых байтов (from): они проверены только "
+        "на попадание в образ\n";
     const struct {
         std::vector<std::string> args;
         int status;
-        std::string err;  // "P" stands for the patch's path
+        std::string err;
         std::string written;
     } cases[] = {
-        {{"--check", patch, "-i", image},
+        {{"--check", "p.smp", "-i", "image.bin"},
          0,
-         noFrom + "quorrel-cli: P: патч подходит к образу: все изменения применимы\n",
+         noFrom + "quorrel-cli: p.smp: патч подходит к образу: все изменения применимы\n",
          "<none>"},
-        {{"-q", "--apply", patch, "-i", image, "-o", out}, 0, "", "abcdXYghijklmnoZ"},
-        {{"-q", "--check", patch, "-i", patched},
+        {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "out.bin"}, 0, "", "abcdXYghijklmnoZ"},
+        {{"-q", "--check", "p.smp", "-i", "patched.bin"},
          1,
-         "quorrel-cli: P: патч уже применён к образу\n",
+         "quorrel-cli: p.smp: патч уже применён к образу\n",
          "<none>"},
-        {{"-q", "--apply", patch, "-i", Put("wrong.bin", "abcdefghijkl"), "-o", out},
+        {{"-q", "--apply", "p.smp", "-i", "wrong.bin", "-o", "out.bin"},
          1,
-         "quorrel-cli: P: патч не подходит к образу:\n"
-         "quorrel-cli: P:   строка 10, смещение 0x00000f: изменение выходит за конец образа\n",
+         "quorrel-cli: p.smp: патч не подходит к образу:\n"
+         "quorrel-cli: p.smp:   строка 10, смещение 0x00000f: изменение выходит за конец образа\n",
          "<none>"},
-        {{"--revert", patch, "-i", patched, "-o", out},
+        {{"--revert", "p.smp", "-i", "patched.bin", "-o", "out.bin"},
          1,
-         "quorrel-cli: P: патч нельзя отменить в образе:\n"
-         "quorrel-cli: P:   строка 10, смещение 0x00000f: нет старых байтов (from)\n",
+         "quorrel-cli: p.smp: патч нельзя отменить в образе:\n"
+         "quorrel-cli: p.smp:   строка 10, смещение 0x00000f: нет старых байтов (from)\n",
          "<none>"},
-        {{"--check", badPatch, "-i", image},
+        {{"--check", "bad.smp", "-i", "image.bin"},
          1,
-         "quorrel-cli: " + badPatch +
-             ": это не SMP-патч: нет списка изменений <changes>, за которым следуют </changes>, "
-             "</patchdata> и </patch>\n",
+         "quorrel-cli: bad.smp: это не SMP-патч: нет списка изменений <changes>, за которым "
+         "следуют </changes>, </patchdata> и </patch>\n",
          "<none>"},
-        {{"-q", "--check", many, "-i", Put("zeros.bin", std::string(40, '\0'))},
+        {{"-q", "--check", "many.smp", "-i", "zeros.bin"},
          1,
-         "quorrel-cli: P: патч не подходит к образу:\n"
-         "quorrel-cli: P:   строка 9, смещение 0x000000: ожидаются байты "
+         "quorrel-cli: many.smp: патч не подходит к образу:\n"
+         "quorrel-cli: many.smp:   строка 2, смещение 0x000000: ожидаются байты "
          "000102030405060708090a0b0c0d0e0f..., в образе 00000000000000000000000000000000...\n"
-         "quorrel-cli: P:   строка 10, смещение 0x000014: ожидаются байты 14, в образе 00\n"
-         "quorrel-cli: P:   строка 11, смещение 0x000016: ожидаются байты 16, в образе 00\n"
-         "quorrel-cli: P:   строка 12, смещение 0x000018: ожидаются байты 18, в образе 00\n"
-         "quorrel-cli: P:   строка 13, смещение 0x00001a: ожидаются байты 1a, в образе 00\n"
-         "quorrel-cli: P:   и ещё неподходящих изменений: 2\n",
+         "quorrel-cli: many.smp:   строка 3, смещение 0x000014: ожидаются байты 14, в образе 00\n"
+         "quorrel-cli: many.smp:   строка 4, смещение 0x000016: ожидаются байты 16, в образе 00\n"
+         "quorrel-cli: many.smp:   строка 5, смещение 0x000018: ожидаются байты 18, в образе 00\n"
+         "quorrel-cli: many.smp:   строка 6, смещение 0x00001a: ожидаются байты 1a, в образе 00\n"
+         "quorrel-cli: many.smp:   и ещё неподходящих изменений: 2\n",
          "<none>"},
-        {{"--check", patch, "-i", Path("no.bin")},
+        {{"--check", "p.smp", "-i", "no.bin"},
          1,
-         "quorrel-cli: " + Path("no.bin") + ": Ошибка считывания данных из файла!\n",
+         "quorrel-cli: no.bin: Ошибка считывания данных из файла!\n",
          "<none>"},
-        {{"-q", "--apply", patch, "-i", image, "-o", patch},
+        {{"--check", "no.smp", "-i", "image.bin"},
+         1,
+         "quorrel-cli: no.smp: Ошибка считывания данных из файла!\n",
+         "<none>"},
+        {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "no/out.bin"},
          3,
-         "quorrel-cli: P: файл не перезаписан: это файл патча\n",
+         "quorrel-cli: no/out.bin: Ошибка открытия файла!\n",
+         "<none>"},
+        {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "p.smp"},
+         3,
+         "quorrel-cli: p.smp: файл не перезаписан: это файл патча\n",
          "<none>"},
     };
     for (const auto& c : cases) {
-        const ProcessResult r = Run(c.args);
+        const ProcessResult r = Run(c.args, {{}, dir_.path()});
         EXPECT_EQ(c.status, r.exitCode) << c.args[1];
-        std::string err = r.err;
-        for (const std::string& path : {patch, many}) {
-            for (std::size_t at; (at = err.find(path)) != std::string::npos;) {
-                err.replace(at, path.size(), "P");
-            }
-        }
-        EXPECT_EQ(c.err, err) << c.args[1];
-        EXPECT_EQ(c.written, FileExists(out) ? ReadFile(out) : "<none>") << c.args[1];
-        std::filesystem::remove(out);
+        EXPECT_EQ(c.err, r.err) << c.args[1];
+        EXPECT_EQ(c.written, FileExists(Path("out.bin")) ? ReadFile(Path("out.bin")) : "<none>")
+            << c.args[1];
+        std::filesystem::remove(Path("out.bin"));
     }
 }
 

@@ -25,10 +25,20 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
     const std::string smpNamedDiff = Put("in.smp", GoodDiff());
     const std::string image = Put("img.bin", "image bytes");
     const std::string magic = Put("magic.dif", DiffBuilder("FW1", "SGHA", "SPFX").bytes());
-    const std::string cyr = Put("cyr.dif", DiffBuilder("FW1", "\xC0\xC1\xC2\xC3").bytes());
+    // A NORD block claiming 4 GiB of new bytes in a file of a few dozen.
     const std::string blocks =
-        Put("blocks.dif", DiffBuilder().Nord(0, "\x01").Block("FBLX", "NORD", 4, "....").bytes());
+        Put("blocks.dif",
+            DiffBuilder().Nord(0, "ab").Block("FBLK", "NORD", 0xFFFFFFFF).Le32(0).bytes());
     const std::string nameless = Put("nameless.dif", DiffBuilder("").Nord(0, "\x01").bytes());
+#ifndef _WIN32
+    // Sparse files of 4 GiB and more, outside the snapshot: refused unread, like a missing file.
+    const TempDir sparse;
+    const std::string huge = sparse.File("huge"), larger = sparse.File("larger");
+    WriteFile(huge, "");
+    WriteFile(larger, "");
+    std::filesystem::resize_file(huge, 0xFFFFFFFF);
+    std::filesystem::resize_file(larger, 0x100001000);
+#endif
     const std::string unread = ": Ошибка считывания данных из файла!";
     const std::string overInput =
         ": файл не перезаписан: это входной файл или патч другого DIFF-файла";
@@ -46,9 +56,14 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
     } cases[] = {
         {{Path("missing.dif")}, 1, Path("missing.dif") + unread},
         {{magic}, 1, magic + ": Неверный формат DIFF-файла!"},
-        {{cyr}, 1, cyr + ": Неизвестный класс телефона 'АБВГ'!"},
         {{blocks}, 1, blocks + ": Неверный формат файла DIFF-файла!"},
         {{"-i", Path("no.bin"), good}, 1, Path("no.bin") + unread},
+#ifndef _WIN32
+        {{huge}, 1, huge + unread},
+        {{larger}, 1, larger + unread},
+        {{"-i", huge, good}, 1, huge + unread},
+        {{"-i", larger, good}, 1, larger + unread},
+#endif
         {{"-r", "-1", good}, 2, "-r: Введите целое положительное число."},
         {{"--id", "0a1b2cff", good},
          2,
@@ -81,6 +96,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         const ProcessResult r = Run(args, c.options);
         EXPECT_EQ(0, r.signal) << c.err;  // a reported error, not a death by signal
         EXPECT_EQ(c.status, r.exitCode) << c.err;
+        EXPECT_LT(r.maxRssKib, 128 * 1024) << c.err;  // nothing claimed or refused is held
         EXPECT_EQ((c.warned ? kNoImageWarning : "") + ("quorrel-cli: " + c.err + "\n"), r.err);
         EXPECT_EQ(before, Snapshot(dir_.path())) << c.err;
     }

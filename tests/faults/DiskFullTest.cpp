@@ -1,6 +1,5 @@
 // A disk that fills while quorrel-cli writes the patch: the character device /dev/full, a file
 // size limit (which binds root too) and a small tmpfs that really runs out, on both save roads.
-#include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -9,28 +8,22 @@
 #include <cerrno>
 #include <cstring>
 
-#include "FaultSupport.h"
-#include "FileErrorText.h"
-#include "TempDir.h"
+#include "CliFixture.h"
 
 namespace quorrel::test {
 namespace {
 
-TEST(DiskFull, ReportedAndTheOldPatchKept) {
-    const TempDir dir;
-    const std::string settings = dir.File("Quorrel.ini");
-    const std::string diff = dir.File("new.dif");
-    WriteFile(diff, LargeDiff(1 << 20, 3));  // a patch of about 2 MiB
+TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
+    const std::string diff = Put("new.dif", LargeDiff(1 << 20, 3));  // a patch of about 2 MiB
     // As a shell's "ulimit -f" leaves it: SIGXFSZ at its default, which would kill the process.
     ProcessOptions limited;
     limited.fileSizeLimit = 256 * 1024;
     const auto expectDiskFull = [&](const std::string& out, const ProcessOptions& options) {
         const std::string old = out == "/dev/full" ? "" : ReadFile(out);
-        const ProcessResult result =
-            RunProcess(CliPath(), ConvertArgs(settings, diff, out), options);
+        const ProcessResult result = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, out), options);
         EXPECT_EQ(result.signal, 0) << out << " killed by " << strsignal(result.signal);
         EXPECT_EQ(result.exitCode, 3) << out;
-        EXPECT_EQ(result.err, CliLine({}, FileErrorText(kFileErrorDiskFull, out)));
+        EXPECT_EQ(result.err, "quorrel-cli: Диск переполнен в процессе обращения к " + out + ".\n");
         EXPECT_EQ(out == "/dev/full" || ReadFile(out) == old, true)
             << out << ": the old patch changed";
     };
@@ -38,13 +31,12 @@ TEST(DiskFull, ReportedAndTheOldPatchKept) {
     if (::stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode)) {
         expectDiskFull("/dev/full", {});
     }
-    WriteFile(dir.File("out.smp"), "<?xml old patch, kept?>");
-    expectDiskFull(dir.File("out.smp"), limited);
-    EXPECT_EQ(ListDirectory(dir.path()),
+    expectDiskFull(Put("out.smp", "<?xml old patch, kept?>"), limited);
+    EXPECT_EQ(ListDirectory(dir_.path()),
               (std::vector<std::string>{"Quorrel.ini", "new.dif", "out.smp"}));
 
     // A private mount namespace keeps the small filesystem to this test and ends with it.
-    const std::string small = dir.File("small");
+    const std::string small = Path("small");
     ASSERT_EQ(::mkdir(small.c_str(), 0755), 0);
     if (::unshare(CLONE_NEWNS) != 0 ||
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||

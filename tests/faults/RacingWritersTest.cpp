@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "FaultSupport.h"
 #include "SettingsFile.h"
 #include "TempDir.h"
 #include "UpdateFileUnderLock.h"
