@@ -1,14 +1,25 @@
+#include "FileSave.h"
+
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include "FileErrorCauseWindows.h"
+#include "WindowsFiles.h"
+#else
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <filesystem>
 #include <tuple>
 
 #include "Cp1251Literal.h"
+#include "DiffBuilder.h"
+#include "FileErrorCause.h"
 #include "FileErrorText.h"
-#include "FileSave.h"
+#include "FileSystemName.h"
+#include "ReadWholeFile.h"
 #include "TempDir.h"
 
 namespace quorrel {
@@ -16,32 +27,183 @@ namespace {
 
 using test::TempDir;
 
+// Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" (one to four hex digits) behind when
+// the replaced file is in use; that one is not ours to clean up.
+std::vector<std::string> Entries(const TempDir& dir) {
+    std::vector<std::string> names = test::ListDirectory(dir.path());
+#ifdef _WIN32
+    std::erase_if(names, [](const std::string& name) {
+        return name.size() >= 7 && name.size() <= 10 && name.starts_with("rf") &&
+               name.ends_with(".tmp") &&
+               name.find_first_not_of("0123456789abcdefABCDEF", 2) == name.size() - 4;
+    });
+#endif
+    return names;
+}
+
+// Folders past the old length limit are reached on Windows only in the long form.
+std::filesystem::path LongForm(const std::string& name) {
+#ifdef _WIN32
+    return L"\\\\?\\" + PathFromName(name).make_preferred().native();
+#else
+    return name;
+#endif
+}
+
+// Whatever the code page and however long the path: saved, replaced whole, read back.
+TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
+    TempDir dir;
+    std::vector<std::string> names = {"patch.smp", "Патч.smp", "漢字.smp", "Ж漢 mixed"};
+    std::string deep = dir.path();
+    while (PathFromName(deep).native().size() < 300) {
+        deep += "/漢字директ";
+        ASSERT_TRUE(std::filesystem::create_directory(LongForm(deep))) << deep.size();
+    }
+    std::vector<std::string> paths = {deep + "/long.smp"};
+    for (const std::string& name : names) {
+        paths.push_back(dir.File(name));
+    }
+    names.push_back("漢字директ");
+    const std::string bytes = test::CountingBytes(70'000, 5);
+    for (const std::string& path : paths) {
+        for (const std::string_view contents : {std::string_view(bytes), std::string_view()}) {
+            EXPECT_EQ(SaveFile(PathFromName(path), contents).outcome, SaveOutcome::Saved) << path;
+            EXPECT_EQ(test::ReadFile(NameFromPath(LongForm(path))), contents) << path;
+            const LoadedFile file = ReadWholeFile(PathFromName(path));
+            EXPECT_FALSE(file.failed()) << path;
+            EXPECT_EQ(file.view(), contents) << path;
+        }
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(Entries(dir), names);
+}
+
+// Nothing is created or touched where a file cannot be; devices are written directly. Full
+// disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
+TEST(FileSave, OutcomesByWhatThePathNames) {
+    TempDir dir;
+    test::WriteFile(dir.File("plain"), "keep");
+    std::filesystem::create_directory(PathFromName(dir.File("folder")));
+#ifdef _WIN32
+    const int missingFolder = 3, folder = kFileErrorAccessDenied;
+    // Under wine the host's file system is drive Z:.
+    const std::string null = "NUL", device = "\\\\.\\NUL", full = "Z:\\dev\\full";
+#else
+    const int missingFolder = 2, folder = kFileErrorUnknown;
+    const std::string null = "/dev/null", device = "/dev/zero", full = "/dev/full";
+#endif
+    const struct {
+        std::string path;
+        SaveOutcome outcome;
+        int cause;
+    } cases[] = {
+        {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
+        {dir.File("missing/x.smp"), SaveOutcome::CannotOpen, missingFolder},
+        {dir.File("folder"), SaveOutcome::CannotOpen, folder},
+#ifdef _WIN32
+        {std::string(), SaveOutcome::CannotOpen, missingFolder},
+#endif
+        {null, SaveOutcome::Saved, 0},
+        {device, SaveOutcome::Saved, 0},
+        {full, SaveOutcome::WriteFailed, kFileErrorDiskFull},
+    };
+    for (const auto& c : cases) {
+        if (c.path == full && !test::FileExists(full)) {
+            continue;  // no full device here
+        }
+        const SaveResult result = SaveFile(PathFromName(c.path), "text");
+        EXPECT_EQ(result.outcome, c.outcome) << c.path;
+        EXPECT_EQ(result.cause, c.cause) << c.path;
+    }
+    EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
+    EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder", "plain"}));
+}
+
+TEST(FileErrorText, FillsInThePath) {
+    constexpr Cp1251Literal full = "Диск переполнен в процессе обращения к /a/b.smp.";
+    constexpr Cp1251Literal none = "Нет ошибки.";
+    constexpr Cp1251Literal seek = "Неудача при позиционировании на x";
+    constexpr Cp1251Literal past = "Попытка доступа к информации, находящейся за концом файла x.";
+    constexpr Cp1251Literal unknown = "Неизвестная ошибка при доступе к x.";
+    const std::pair<int, std::string_view> cases[] = {{0, none},     {9, seek},     {14, past},
+                                                      {15, unknown}, {99, unknown}, {-1, unknown}};
+    for (const auto& [cause, text] : cases) {
+        EXPECT_EQ(FileErrorText(cause, "x"), text) << cause;
+    }
+    EXPECT_EQ(FileErrorText(13, "/a/b.smp"), full.view());
+    // A path holding %1 itself is inserted once, not expanded again.
+    EXPECT_EQ(FileErrorText(2, "%1"), "%1" + std::string(FileErrorText(2, "")));
+}
+
+#ifdef _WIN32
+
+// A read-only or locked patch cannot be opened for writing: it stays whole, nothing is left.
+// Once free, it is written in place, so a second name of it holds the new one too.
+TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) {
+    TempDir dir;
+    const std::wstring path = test::WidePath(dir, "kept.smp");
+    const std::wstring link = test::WidePath(dir, "link.smp");
+    test::WriteFile(dir.File("kept.smp"), "the old patch");
+    const bool linked = ::CreateHardLinkW(link.c_str(), path.c_str(), nullptr);
+    const std::size_t names = linked ? 2 : 1;
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    SaveResult result = SaveFile(path, "new text");
+    EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
+    EXPECT_EQ(result.cause, kFileErrorAccessDenied);
+    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
+    EXPECT_EQ(Entries(dir).size(), names);
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    {
+        // Held by a program that lets others read it but not remove or change it.
+        const FileHandle other = test::OpenElsewhere(path, GENERIC_READ, FILE_SHARE_READ);
+        result = SaveFile(path, "new text");
+        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
+        EXPECT_EQ(result.cause, kFileErrorSharing);
+    }
+    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
+    EXPECT_EQ(Entries(dir).size(), names);
+    EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "new text");
+    EXPECT_EQ(Entries(dir).size(), names);
+    EXPECT_EQ(test::ReadFile(dir.File(linked ? "link.smp" : "kept.smp")), "new text");
+}
+
+TEST(FileErrorCause, CausesBySystemError) {
+    const std::pair<DWORD, int> cases[] = {{ERROR_DISK_FULL, 13},
+                                           {ERROR_HANDLE_DISK_FULL, 13},
+                                           {0, 13},
+                                           {ERROR_ACCESS_DENIED, 5},
+                                           {ERROR_SHARING_VIOLATION, 11},
+                                           {ERROR_LOCK_VIOLATION, 12},
+                                           {ERROR_FILE_NOT_FOUND, 2},
+                                           {ERROR_PATH_NOT_FOUND, 3},
+                                           {ERROR_TOO_MANY_OPEN_FILES, 4},
+                                           {ERROR_INVALID_HANDLE, 6},
+                                           {ERROR_INVALID_PARAMETER, 1},
+                                           {ERROR_NOT_READY, 1},
+                                           {ERROR_UNABLE_TO_REMOVE_REPLACED, 1}};
+    for (const auto& [error, cause] : cases) {
+        EXPECT_EQ(FileErrorCauseFromWindowsError(error), cause) << "error " << error;
+    }
+}
+
+#else
+
 struct stat StatOf(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
     return info;
 }
 
-std::size_t EntriesIn(const std::string& directory) {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator(directory), {}));
-}
-
-class FileSaveTest : public ::testing::Test {
-  protected:
-    void SetUp() override { oldMask_ = umask(022); }
-    void TearDown() override { umask(oldMask_); }
-
-    TempDir dir_;
-    mode_t oldMask_ = 0;
-};
-
 // A new file gets the umask's mode; replacing it, on both roads, keeps what a user sees of the
 // file: its mode, owner, other names and attributes. Another owner's file is replaced in
 // tests/faults/UserFilesTest.cpp.
-TEST_F(FileSaveTest, NewFilesGetTheUmaskModeReplacedOnesKeepTheirs) {
-    const std::string path = dir_.File("patch.smp");
-    const std::string other = dir_.File("other.smp");
+TEST(FileSave, NewFilesGetTheUmaskModeReplacedOnesKeepTheirs) {
+    TempDir dir;
+    const mode_t mask = umask(022);
+    const std::string path = dir.File("patch.smp");
+    const std::string other = dir.File("other.smp");
     const std::string old = std::string(10000, 'o') + "\r\n";
     for (const bool linked : {false, true}) {
         ASSERT_EQ(SaveFile(path, old).outcome, SaveOutcome::Saved);
@@ -65,70 +227,40 @@ TEST_F(FileSaveTest, NewFilesGetTheUmaskModeReplacedOnesKeepTheirs) {
         char value[4] = {};
         EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
             << linked;
-        EXPECT_EQ(EntriesIn(dir_.path()), linked ? 2u : 1u) << linked << ": something left behind";
+        EXPECT_EQ(Entries(dir).size(), linked ? 2u : 1u) << linked << ": something left behind";
         std::filesystem::remove(path);
         std::filesystem::remove(other);
     }
+    umask(mask);
 }
 
 // A link is followed, a dangling one creating its target; the link stays a link.
-TEST_F(FileSaveTest, WritesThroughSymbolicLinks) {
-    std::filesystem::create_directory(dir_.File("real"));
-    test::WriteFile(dir_.File("real/patch.smp"), "old");
-    std::filesystem::create_symlink("real/patch.smp", dir_.File("link.smp"));
-    std::filesystem::create_symlink("real/made.smp", dir_.File("dangling.smp"));
+TEST(FileSave, WritesThroughSymbolicLinks) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    test::WriteFile(dir.File("real/patch.smp"), "old");
+    std::filesystem::create_symlink("real/patch.smp", dir.File("link.smp"));
+    std::filesystem::create_symlink("real/made.smp", dir.File("dangling.smp"));
     for (const char* name : {"link.smp", "dangling.smp"}) {
-        EXPECT_EQ(SaveFile(dir_.File(name), name).outcome, SaveOutcome::Saved) << name;
-        EXPECT_TRUE(std::filesystem::is_symlink(dir_.File(name))) << name;
+        EXPECT_EQ(SaveFile(dir.File(name), name).outcome, SaveOutcome::Saved) << name;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
     }
-    EXPECT_EQ(test::ReadFile(dir_.File("real/patch.smp")), "link.smp");
-    EXPECT_EQ(test::ReadFile(dir_.File("real/made.smp")), "dangling.smp");
-    EXPECT_EQ(EntriesIn(dir_.File("real")), 2u);
+    EXPECT_EQ(test::ReadFile(dir.File("real/patch.smp")), "link.smp");
+    EXPECT_EQ(test::ReadFile(dir.File("real/made.smp")), "dangling.smp");
+    EXPECT_EQ(test::ListDirectory(dir.File("real")).size(), 2u);
 }
 
-// Nothing is created or touched where a file cannot be. Full disks and file-size limits, on both
-// roads, are in tests/faults/DiskFullTest.cpp.
-TEST_F(FileSaveTest, FailuresLeaveEverythingAsItWas) {
-    test::WriteFile(dir_.File("plain"), "keep");
-    std::filesystem::create_directory(dir_.File("folder"));
-    for (const std::string& path :
-         {dir_.File("plain/below.smp"), dir_.File("missing/x.smp"), dir_.File("folder")}) {
-        EXPECT_EQ(SaveFile(path, "text").outcome, SaveOutcome::CannotOpen) << path;
-    }
-    EXPECT_EQ(test::ReadFile(dir_.File("plain")), "keep");
-    EXPECT_TRUE(std::filesystem::is_directory(dir_.File("folder")));
-    EXPECT_EQ(EntriesIn(dir_.path()), 2u);
-}
-
-TEST(FileErrorText, CausesByErrno) {
-    struct Case {
-        int error;
-        int cause;
-    };
-    for (const Case c :
-         {Case{ENOSPC, 13}, Case{EDQUOT, 13}, Case{EFBIG, 13}, Case{0, 13}, Case{EACCES, 5},
-          Case{EPERM, 5}, Case{EROFS, 5}, Case{EIO, 10}, Case{ENOENT, 2}, Case{ENOTDIR, 3},
-          Case{ENAMETOOLONG, 3}, Case{ELOOP, 3}, Case{EMFILE, 4}, Case{ENFILE, 4}, Case{EBADF, 6},
-          Case{EINVAL, 1}, Case{EXDEV, 1}}) {
-        EXPECT_EQ(FileErrorCauseFromErrno(c.error), c.cause) << "errno " << c.error;
+TEST(FileErrorCause, CausesByErrno) {
+    const std::pair<int, int> cases[] = {
+        {ENOSPC, 13}, {EDQUOT, 13},      {EFBIG, 13}, {0, 13},      {EACCES, 5}, {EPERM, 5},
+        {EROFS, 5},   {EIO, 10},         {ENOENT, 2}, {ENOTDIR, 3}, {ELOOP, 3},  {EMFILE, 4},
+        {ENFILE, 4},  {ENAMETOOLONG, 3}, {EBADF, 6},  {EINVAL, 1},  {EXDEV, 1}};
+    for (const auto& [error, cause] : cases) {
+        EXPECT_EQ(FileErrorCauseFromErrno(error), cause) << "errno " << error;
     }
 }
 
-TEST(FileErrorText, FillsInThePath) {
-    constexpr Cp1251Literal full = "Диск переполнен в процессе обращения к /a/b.smp.";
-    constexpr Cp1251Literal none = "Нет ошибки.";
-    constexpr Cp1251Literal seek = "Неудача при позиционировании на x";
-    constexpr Cp1251Literal past = "Попытка доступа к информации, находящейся за концом файла x.";
-    constexpr Cp1251Literal unknown = "Неизвестная ошибка при доступе к x.";
-    const std::pair<int, std::string_view> cases[] = {{0, none},     {9, seek},     {14, past},
-                                                      {15, unknown}, {99, unknown}, {-1, unknown}};
-    for (const auto& [cause, text] : cases) {
-        EXPECT_EQ(FileErrorText(cause, "x"), text) << cause;
-    }
-    EXPECT_EQ(FileErrorText(13, "/a/b.smp"), full.view());
-    // A path holding %1 itself is inserted once, not expanded again.
-    EXPECT_EQ(FileErrorText(2, "%1"), "%1" + std::string(FileErrorText(2, "")));
-}
+#endif
 
 }  // namespace
 }  // namespace quorrel

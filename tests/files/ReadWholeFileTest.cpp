@@ -1,15 +1,22 @@
+#include "ReadWholeFile.h"
+
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include "WindowsFiles.h"
+#else
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
+#endif
+
 #include <filesystem>
 
 #include "DiffBuilder.h"
+#include "FileSystemName.h"
 #include "InputFile.h"
-#include "ReadWholeFile.h"
 #include "TempDir.h"
 
 namespace quorrel {
@@ -17,21 +24,97 @@ namespace {
 
 using test::TempDir;
 
-// Every byte, none of an empty file, and a regular file behind a link. Parts are read where
-// asked; a file cut after opening delivers only what is left.
-TEST(ReadWholeFile, DeliversEveryByteAndInputFileItsParts) {
+// Regular files of any size and name are read in FileSaveTest.cpp.
+TEST(ReadWholeFile, AnythingButARegularFileUnder4GiBFails) {
+    TempDir dir;
+    std::vector<std::string> failing = {dir.path(), dir.File("missing"), dir.File("missing/below"),
+                                        std::string()};
+#ifdef _WIN32
+    const std::string pipeName =
+        "\\\\.\\pipe\\quorrel-test-" + std::to_string(::GetCurrentProcessId());
+    const FileHandle pipe(::CreateNamedPipeW(PathFromName(pipeName).c_str(), PIPE_ACCESS_DUPLEX,
+                                             PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.valid());
+    failing.insert(failing.end(), {pipeName, "NUL", "\\\\.\\NUL", "C:\\", "\\\\?\\C:\\"});
+    for (const long long size : {0xFFFFFFFFLL, 0x100000000LL, 5LL << 30}) {
+        failing.push_back(dir.File("big" + std::to_string(size)));
+        test::MakeSparseFile(PathFromName(failing.back()).native(), size);
+    }
+#else
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir.File("sock");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    failing.insert(failing.end(), {dir.File("fifo"), socketPath, "/dev/null", "/dev/zero", "/"});
+    // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
+    alarm(10);
+#endif
+    for (const std::string& path : failing) {
+        const LoadedFile file = ReadWholeFile(PathFromName(path));
+        EXPECT_TRUE(file.failed()) << path;
+        EXPECT_EQ(file.data(), nullptr) << path;
+    }
+#ifndef _WIN32
+    alarm(0);
+    close(sock);
+#endif
+}
+
+TEST(LoadedFile, ReleaseLeavesAFailedRead) {
+    LoadedFile file = LoadedFile::FromBytes("abc");
+    EXPECT_EQ(file.size(), 3u);
+    file.Release();
+    EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.view(), "");
+}
+
+#ifdef _WIN32
+
+TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
+    TempDir dir;
+    const std::wstring path = test::WidePath(dir, "held.dif");
+    test::WriteFile(dir.File("held.dif"), "contents");
+    constexpr DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const struct {
+        const char* what;
+        DWORD access;
+        DWORD share;
+        bool readable;
+    } cases[] = {
+        {"reader sharing reads", GENERIC_READ, FILE_SHARE_READ, true},
+        {"reader sharing everything", GENERIC_READ, kAll, true},
+        {"reader sharing nothing", GENERIC_READ, 0, false},
+        {"writer sharing reads", GENERIC_WRITE, FILE_SHARE_READ, false},
+        {"writer sharing everything", GENERIC_WRITE, kAll, false},
+        {"reader and writer sharing everything", GENERIC_READ | GENERIC_WRITE, kAll, false},
+        {"attribute reader", FILE_READ_ATTRIBUTES, 0, true},
+    };
+    for (const auto& c : cases) {
+        FileHandle other = test::OpenElsewhere(path, c.access, c.share);
+        const LoadedFile file = ReadWholeFile(path);
+        EXPECT_EQ(file.view(), c.readable ? "contents" : "") << c.what;
+        EXPECT_EQ(file.failed(), !c.readable) << c.what;
+        other.Close();
+        EXPECT_EQ(ReadWholeFile(path).view(), "contents") << "after " << c.what;
+    }
+}
+
+#else
+
+// A regular file behind a link. Parts are read where asked; a file cut after opening delivers
+// only what is left.
+TEST(ReadWholeFile, FollowsLinksAndInputFileReadsItsParts) {
     TempDir dir;
     const std::string bytes = test::CountingBytes(70'000, 3);
     test::WriteFile(dir.File("a.bin"), bytes);
-    test::WriteFile(dir.File("empty"), "");
     std::filesystem::create_symlink(dir.File("a.bin"), dir.File("link"));
-    for (const auto& [name, expected] :
-         {std::pair{"a.bin", bytes}, {"empty", ""}, {"link", bytes}}) {
-        const LoadedFile file = ReadWholeFile(dir.File(name));
-        ASSERT_FALSE(file.failed()) << name;
-        EXPECT_EQ(file.size(), expected.size()) << name;
-        EXPECT_EQ(file.view() == expected, true) << name;
-    }
+    const LoadedFile linked = ReadWholeFile(dir.File("link"));
+    EXPECT_FALSE(linked.failed());
+    EXPECT_EQ(linked.view() == bytes, true);
     const InputFile file(dir.File("a.bin"));
     ASSERT_TRUE(file.open());
     EXPECT_EQ(file.size(), bytes.size());
@@ -44,35 +127,7 @@ TEST(ReadWholeFile, DeliversEveryByteAndInputFileItsParts) {
     EXPECT_EQ(file.size(), bytes.size());
 }
 
-TEST(ReadWholeFile, AnythingButARegularFileFails) {
-    TempDir dir;
-    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = dir.File("sock");
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
-    alarm(10);
-    for (const std::string& path :
-         {dir.File("fifo"), socketPath, std::string("/dev/null"), std::string("/dev/zero"),
-          std::string("/"), dir.path(), dir.File("missing"), std::string(),
-          dir.File("missing/below")}) {
-        EXPECT_TRUE(ReadWholeFile(path).failed()) << path;
-    }
-    alarm(0);
-    close(sock);
-}
-
-TEST(LoadedFile, ReleaseLeavesAFailedRead) {
-    LoadedFile file = LoadedFile::FromBytes("abc");
-    EXPECT_EQ(file.size(), 3u);
-    file.Release();
-    EXPECT_TRUE(file.failed());
-    EXPECT_EQ(file.view(), "");
-}
+#endif
 
 }  // namespace
 }  // namespace quorrel

@@ -8,10 +8,6 @@
 
 namespace quorrel::test {
 
-std::wstring WideRoot(const TempDir& dir) {
-    return PathFromName(dir.path()).make_preferred().native();
-}
-
 std::wstring WidePath(const TempDir& dir, std::string_view name) {
     return PathFromName(dir.File(name)).make_preferred().native();
 }
@@ -28,24 +24,13 @@ FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share) {
 void MakeSparseFile(const std::wstring& path, long long size) {
     const FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        throw std::runtime_error("cannot create a sparse file");
-    }
     DWORD ignored = 0;
     ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
     LARGE_INTEGER end{};
     end.QuadPart = size;
     if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())) {
-        throw std::runtime_error("cannot size a sparse file");
+        throw std::runtime_error("cannot make a sparse file");
     }
-}
-
-std::string ReadWide(const std::wstring& path) {
-    return ReadFile(NameFromPath(path));
-}
-
-void WriteWide(const std::wstring& path, std::string_view bytes) {
-    WriteFile(NameFromPath(path), bytes);
 }
 
 }  // namespace quorrel::test
