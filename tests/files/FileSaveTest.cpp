@@ -27,20 +27,6 @@ namespace {
 
 using test::TempDir;
 
-// Wine's own ReplaceFileW leaves a temporary "rfXXXX.tmp" (one to four hex digits) behind when
-// the replaced file is in use; that one is not ours to clean up.
-std::vector<std::string> Entries(const TempDir& dir) {
-    std::vector<std::string> names = test::ListDirectory(dir.path());
-#ifdef _WIN32
-    std::erase_if(names, [](const std::string& name) {
-        return name.size() >= 7 && name.size() <= 10 && name.starts_with("rf") &&
-               name.ends_with(".tmp") &&
-               name.find_first_not_of("0123456789abcdefABCDEF", 2) == name.size() - 4;
-    });
-#endif
-    return names;
-}
-
 // Folders past the old length limit are reached on Windows only in the long form.
 std::filesystem::path LongForm(const std::string& name) {
 #ifdef _WIN32
@@ -75,7 +61,7 @@ TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
         }
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(Entries(dir), names);
+    EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
 
 // Nothing is created or touched where a file cannot be; devices are written directly. Full
@@ -117,7 +103,7 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     }
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
     EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));
-    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder", "plain"}));
+    EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"folder", "plain"}));
 }
 
 TEST(FileErrorText, FillsInThePath) {
@@ -152,7 +138,7 @@ TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) 
     EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
     EXPECT_EQ(result.cause, kFileErrorAccessDenied);
     EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
-    EXPECT_EQ(Entries(dir).size(), names);
+    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     {
         // Held by a program that lets others read it but not remove or change it.
@@ -162,10 +148,10 @@ TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) 
         EXPECT_EQ(result.cause, kFileErrorSharing);
     }
     EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
-    EXPECT_EQ(Entries(dir).size(), names);
+    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
     EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
     EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "new text");
-    EXPECT_EQ(Entries(dir).size(), names);
+    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
     EXPECT_EQ(test::ReadFile(dir.File(linked ? "link.smp" : "kept.smp")), "new text");
 }
 
@@ -227,7 +213,8 @@ TEST(FileSave, NewFilesGetTheUmaskModeReplacedOnesKeepTheirs) {
         char value[4] = {};
         EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
             << linked;
-        EXPECT_EQ(Entries(dir).size(), linked ? 2u : 1u) << linked << ": something left behind";
+        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u)
+            << linked << ": something left behind";
         std::filesystem::remove(path);
         std::filesystem::remove(other);
     }

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
+#include <thread>
 
 #include "FileSystemName.h"
-#include "RunProcess.h"
 #include "SettingsFile.h"
 #include "UpdateFileUnderLock.h"
 #include "WindowsFiles.h"
@@ -41,18 +40,24 @@ TEST(SettingsFileWindows, NamesOutsideTheCodePageAndFilesOpenInAViewer) {
     EXPECT_EQ(settings.ReadSettingList("Group"), (std::vector<std::string>{"b", "a"}));
 }
 
-// Without the lock, concurrent read-modify-write cycles lose each other's lines. A read-only
-// settings file is refused by the save itself (FileSaveTest.cpp).
-TEST(UpdateFileUnderLockWindows, WritersInSeveralProcessesLoseNothingAndLeaveNothing) {
+// Without the lock, concurrent read-modify-write cycles lose each other's lines. The lock is a
+// named mutex, which holds between threads as it does between processes. A read-only settings
+// file is refused by the save itself (FileSaveTest.cpp).
+TEST(UpdateFileUnderLockWindows, ConcurrentWritersLoseNothingAndLeaveNothing) {
     TempDir dir;
     const std::string path = dir.File("f");
-    std::vector<std::unique_ptr<test::Process>> writers;
-    for (const std::string line : {"0\n", "1\n", "2\n"}) {
-        writers.push_back(std::make_unique<test::Process>(
-            QUORREL_SETTINGS_WRITER, std::vector{path, std::string("25"), line}));
+    std::vector<std::thread> writers;
+    for (const char line : {'0', '1', '2'}) {
+        writers.emplace_back([&path, line] {
+            for (int n = 0; n < 25; ++n) {
+                EXPECT_TRUE(UpdateFileUnderLock(path, [line](std::string_view current) {
+                    return std::string(current) + line + '\n';
+                }));
+            }
+        });
     }
-    for (const auto& writer : writers) {
-        EXPECT_EQ(writer->Wait().exitCode, 0);
+    for (std::thread& writer : writers) {
+        writer.join();
     }
     const std::string text = test::ReadFile(path);
     for (const char line : {'0', '1', '2'}) {
