@@ -128,31 +128,27 @@ TEST(FileErrorText, FillsInThePath) {
 // Once free, it is written in place, so a second name of it holds the new one too.
 TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) {
     TempDir dir;
-    const std::wstring path = test::WidePath(dir, "kept.smp");
-    const std::wstring link = test::WidePath(dir, "link.smp");
-    test::WriteFile(dir.File("kept.smp"), "the old patch");
-    const bool linked = ::CreateHardLinkW(link.c_str(), path.c_str(), nullptr);
-    const std::size_t names = linked ? 2 : 1;
+    const std::string name = dir.File("kept.smp"), link = dir.File("link.smp");
+    const std::filesystem::path path = PathFromName(name);
+    test::WriteFile(name, "the old patch");
+    const bool linked = ::CreateHardLinkW(PathFromName(link).c_str(), path.c_str(), nullptr);
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    SaveResult result = SaveFile(path, "new text");
-    EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
-    EXPECT_EQ(result.cause, kFileErrorAccessDenied);
-    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
-    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
-    {
-        // Held by a program that lets others read it but not remove or change it.
-        const FileHandle other = test::OpenElsewhere(path, GENERIC_READ, FILE_SHARE_READ);
-        result = SaveFile(path, "new text");
-        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
-        EXPECT_EQ(result.cause, kFileErrorSharing);
+    for (const int cause : {kFileErrorAccessDenied, kFileErrorSharing}) {
+        // Then held by a program that lets others read it but not remove or change it.
+        const FileHandle other = cause == kFileErrorSharing
+                                     ? test::OpenElsewhere(name, GENERIC_READ, FILE_SHARE_READ)
+                                     : FileHandle();
+        const SaveResult result = SaveFile(path, "new text");
+        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen) << cause;
+        EXPECT_EQ(result.cause, cause);
+        EXPECT_EQ(test::ReadFile(name), "the old patch") << cause;
+        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u) << cause;
+        ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     }
-    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "the old patch");
-    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
     EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(test::ReadFile(dir.File("kept.smp")), "new text");
-    EXPECT_EQ(test::ListDirectory(dir.path()).size(), names);
-    EXPECT_EQ(test::ReadFile(dir.File(linked ? "link.smp" : "kept.smp")), "new text");
+    EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u);
+    EXPECT_EQ(test::ReadFile(name), "new text");
+    EXPECT_EQ(test::ReadFile(linked ? link : name), "new text");
 }
 
 TEST(FileErrorCause, CausesBySystemError) {

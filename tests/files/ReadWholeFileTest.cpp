@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include "WindowsFiles.h"
+// After windows.h, which it needs.
+#include <winioctl.h>
 #else
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
-
-#include <cstring>
 #endif
 
 #include <filesystem>
@@ -23,6 +21,21 @@ namespace quorrel {
 namespace {
 
 using test::TempDir;
+
+#ifdef _WIN32
+// A file of `size` bytes that takes no disk space where the file system allows.
+void MakeSparseFile(const std::string& name, long long size) {
+    const FileHandle file(::CreateFileW(PathFromName(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD ignored = 0;
+    ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())) {
+        throw std::runtime_error("cannot make a sparse file");
+    }
+}
+#endif
 
 // Regular files of any size and name are read in FileSaveTest.cpp.
 TEST(ReadWholeFile, AnythingButARegularFileUnder4GiBFails) {
@@ -38,18 +51,11 @@ TEST(ReadWholeFile, AnythingButARegularFileUnder4GiBFails) {
     failing.insert(failing.end(), {pipeName, "NUL", "\\\\.\\NUL", "C:\\", "\\\\?\\C:\\"});
     for (const long long size : {0xFFFFFFFFLL, 0x100000000LL, 5LL << 30}) {
         failing.push_back(dir.File("big" + std::to_string(size)));
-        test::MakeSparseFile(PathFromName(failing.back()).native(), size);
+        MakeSparseFile(failing.back(), size);
     }
 #else
     ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = dir.File("sock");
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    failing.insert(failing.end(), {dir.File("fifo"), socketPath, "/dev/null", "/dev/zero", "/"});
+    failing.insert(failing.end(), {dir.File("fifo"), "/dev/null", "/dev/zero", "/"});
     // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
     alarm(10);
 #endif
@@ -60,7 +66,6 @@ TEST(ReadWholeFile, AnythingButARegularFileUnder4GiBFails) {
     }
 #ifndef _WIN32
     alarm(0);
-    close(sock);
 #endif
 }
 
@@ -76,8 +81,8 @@ TEST(LoadedFile, ReleaseLeavesAFailedRead) {
 
 TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
     TempDir dir;
-    const std::wstring path = test::WidePath(dir, "held.dif");
-    test::WriteFile(dir.File("held.dif"), "contents");
+    const std::string path = dir.File("held.dif");
+    test::WriteFile(path, "contents");
     constexpr DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const struct {
         const char* what;
@@ -95,11 +100,11 @@ TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
     };
     for (const auto& c : cases) {
         FileHandle other = test::OpenElsewhere(path, c.access, c.share);
-        const LoadedFile file = ReadWholeFile(path);
+        const LoadedFile file = ReadWholeFile(PathFromName(path));
         EXPECT_EQ(file.view(), c.readable ? "contents" : "") << c.what;
         EXPECT_EQ(file.failed(), !c.readable) << c.what;
         other.Close();
-        EXPECT_EQ(ReadWholeFile(path).view(), "contents") << "after " << c.what;
+        EXPECT_EQ(ReadWholeFile(PathFromName(path)).view(), "contents") << "after " << c.what;
     }
 }
 

@@ -2,20 +2,22 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "FileHandle.h"
-#include "TempDir.h"
+#include "FileSystemName.h"
 
 namespace quorrel::test {
 
-// A path below the temporary directory (`name` is UTF-8) as Windows names it.
-std::wstring WidePath(const TempDir& dir, std::string_view name);
-
 // Opens an existing file as another program would.
-FileHandle OpenElsewhere(const std::wstring& path, DWORD access, DWORD share);
-
-// A file of `size` bytes that takes no disk space where the file system allows.
-void MakeSparseFile(const std::wstring& path, long long size);
+inline FileHandle OpenElsewhere(const std::string& name, DWORD access, DWORD share) {
+    FileHandle file(::CreateFileW(PathFromName(name).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        throw std::runtime_error("cannot open " + name + " elsewhere");
+    }
+    return file;
+}
 
 }  // namespace quorrel::test

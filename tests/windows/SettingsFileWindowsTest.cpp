@@ -6,6 +6,7 @@
 
 #include "FileSystemName.h"
 #include "SettingsFile.h"
+#include "TempDir.h"
 #include "UpdateFileUnderLock.h"
 #include "WindowsFiles.h"
 
@@ -29,9 +30,8 @@ TEST(SettingsFileWindows, NamesOutsideTheCodePageAndFilesOpenInAViewer) {
                   www);
     test::WriteFile(path, "[Author Info]\r\nNickName=Nick\r\n[Group]\r\n0=b\r\n1=a\r\n");
     {
-        const FileHandle viewer =
-            test::OpenElsewhere(PathFromName(path).make_preferred().native(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        const FileHandle viewer = test::OpenElsewhere(
+            path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         EXPECT_EQ(settings.LoadAuthorSettings().author.nickname, "Nick");
     }
     EXPECT_EQ(test::ReadFile(path),
