@@ -42,7 +42,7 @@ TEST(SettingsFileWindows, NamesOutsideTheCodePageAndFilesOpenInAViewer) {
 
 // Without the lock, concurrent read-modify-write cycles lose each other's lines. The lock is a
 // named mutex, which holds between threads as it does between processes. A read-only settings
-// file is refused by the save itself (FileSaveTest.cpp).
+// file is refused by the save itself (tests/files/FilesTest.cpp).
 TEST(UpdateFileUnderLockWindows, ConcurrentWritersLoseNothingAndLeaveNothing) {
     TempDir dir;
     const std::string path = dir.File("f");
