@@ -247,12 +247,6 @@ TEST(FileErrorCause, CausesBySystemError) {
 
 #else
 
-struct stat StatOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info;
-}
-
 // Replacing a file, on both roads, keeps what a user sees of it: its mode, owner, other names
 // and attributes. Another owner's file is replaced in tests/faults/UserFilesTest.cpp, a new
 // file's mode checked in tests/settings/UpdateFileUnderLockTest.cpp.
@@ -269,12 +263,13 @@ TEST(FileSave, ReplacedFilesKeepTheirModeOwnerNamesAndAttributes) {
             ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
         }
         const bool tagged = setxattr(path.c_str(), "user.quorrel", "x", 1, 0) == 0;
-        const struct stat before = StatOf(path);
+        struct stat before = {}, after = {};
+        ASSERT_EQ(stat(path.c_str(), &before), 0);
 
         EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << linked;
         EXPECT_EQ(test::ReadFile(path), "short") << linked;
         EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << linked;
-        const struct stat after = StatOf(path);
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
         EXPECT_EQ(after.st_mode & 07777, 0640u) << linked;
         EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_nlink),
                   std::tie(before.st_uid, before.st_gid, before.st_nlink))

@@ -31,18 +31,15 @@ TEST(Wtf8, ConvertsBothWays) {
     }
 }
 
+// Lone continuation, cut short, a non-continuation inside, overlong "/", past U+10FFFF. Such
+// text names no file on Windows, rather than some other file; POSIX names are bytes, passed on
+// untouched. Names of every kind are saved and listed in FilesTest.cpp.
 TEST(Wtf8, RefusesMalformedText) {
-    // Lone continuation, cut short, a non-continuation inside, overlong "/", past U+10FFFF.
     for (const char* text :
          {"\x80", "\xC3", "\xE6\xBC", "\xE6\xBCx", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
           "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF"}) {
         EXPECT_FALSE(Utf16FromWtf8(text).has_value()) << testing::PrintToString(text);
     }
-}
-
-// Text that is not UTF-8 names no file on Windows, rather than some other file; POSIX names are
-// bytes, passed on untouched. Names of every kind are saved and listed in FilesTest.cpp.
-TEST(FileSystemName, TextThatIsNotUtf8) {
 #ifdef _WIN32
     EXPECT_TRUE(PathFromName("bad\xC3").empty());
 #else

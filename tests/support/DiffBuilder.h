@@ -17,9 +17,8 @@ class DiffBuilder {
 
     // A NORD block: header with count 4 + size of `bytes`, then offset and bytes.
     DiffBuilder& Nord(std::uint32_t offset, std::string_view bytes) {
-        return Block("FBLK", "NORD", static_cast<std::uint32_t>(bytes.size() + 4))
-            .Le32(offset)
-            .Raw(bytes);
+        Block("FBLK", "NORD", static_cast<std::uint32_t>(bytes.size() + 4)).Le32(offset);
+        return Raw(bytes);
     }
     // A block with any tag, type and count, followed by `payload` as is.
     DiffBuilder& Block(std::string_view tag, std::string_view type, std::uint32_t count,
