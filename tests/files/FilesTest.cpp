@@ -1,5 +1,4 @@
-// The files library on every system, then what only Windows has (share modes, attributes, its
-// error codes) and what only POSIX has (modes, owners, links, FIFOs).
+// The files library on every system, then what only Windows or only POSIX has.
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include "FileErrorCauseWindows.h"
@@ -97,11 +96,7 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     const int missingFolder = 2, folder = kFileErrorUnknown;
     const std::string null = "/dev/null", device = "/dev/zero", full = "/dev/full";
 #endif
-    const struct {
-        std::string path;
-        SaveOutcome outcome;
-        int cause;
-    } cases[] = {
+    const std::tuple<std::string, SaveOutcome, int> cases[] = {
         {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
         {dir.File("missing/x.smp"), SaveOutcome::CannotOpen, missingFolder},
         {dir.File("folder"), SaveOutcome::CannotOpen, folder},
@@ -112,13 +107,13 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         {device, SaveOutcome::Saved, 0},
         {full, SaveOutcome::WriteFailed, kFileErrorDiskFull},
     };
-    for (const auto& c : cases) {
-        if (c.path == full && !test::FileExists(full)) {
+    for (const auto& [path, outcome, cause] : cases) {
+        if (path == full && !test::FileExists(full)) {
             continue;  // no full device here
         }
-        const SaveResult result = SaveFile(PathFromName(c.path), "text");
-        EXPECT_EQ(result.outcome, c.outcome) << c.path;
-        EXPECT_EQ(result.cause, c.cause) << c.path;
+        const SaveResult result = SaveFile(PathFromName(path), "text");
+        EXPECT_EQ(result.outcome, outcome) << path;
+        EXPECT_EQ(result.cause, cause) << path;
     }
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
     EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));

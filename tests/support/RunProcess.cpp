@@ -71,10 +71,9 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     const FileHandle err(OpenInherited(streams_.File("err"), GENERIC_WRITE, CREATE_ALWAYS));
     FileHandle stdOut;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
     if (!options.stdoutClosed) {
         stdOut = FileHandle(OpenInherited(out, GENERIC_WRITE, CREATE_ALWAYS));
-    } else if (::CreatePipe(&read, &write, &inherit, 0)) {
+    } else if (HANDLE read = nullptr, write = nullptr; ::CreatePipe(&read, &write, &inherit, 0)) {
         ::CloseHandle(read);  // before the child starts, so its first write already fails
         stdOut = FileHandle(write);
     }
