@@ -1,5 +1,11 @@
 #include "RunProcess.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "FileHandle.h"
+#include "FileSystemName.h"
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
@@ -8,13 +14,41 @@
 
 #include <cerrno>
 #include <csignal>
-#include <stdexcept>
 #include <thread>
+#endif
+
+#include <stdexcept>
 
 namespace quorrel::test {
 
 namespace {
 
+#ifdef _WIN32
+// Every argument must reach the child as it is: quoted whole, which the C runtime undoes for
+// any text without a quote or a final backslash; text that is not WTF-8 has no wide form.
+std::wstring CommandLine(const std::string& program, const std::vector<std::string>& args) {
+    std::wstring line = L"\"" + PathFromName(program).native() + L"\"";
+    for (const std::string& arg : args) {
+        const std::wstring wide = PathFromName(arg).native();
+        if ((wide.empty() && !arg.empty()) || wide.find(L'"') != std::wstring::npos ||
+            wide.ends_with(L'\\')) {
+            throw std::invalid_argument("no Windows command line holds " + arg);
+        }
+        line += L" \"" + wide + L"\"";
+    }
+    return line;
+}
+
+HANDLE OpenInherited(const std::string& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE file = ::CreateFileW(PathFromName(path).c_str(), access, FILE_SHARE_READ, &inherit,
+                                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot open " + path);
+    }
+    return file;
+}
+#else
 int Open(const std::string& path, int flags) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -22,22 +56,54 @@ int Open(const std::string& path, int flags) {
     }
     return fd;
 }
+#endif
 
 }  // namespace
 
 Process::Process(const std::string& program, const std::vector<std::string>& args,
                  const ProcessOptions& options)
     : readOut_(!options.stdoutClosed && !options.stdoutPath) {
+    WriteFile(streams_.File("in"), options.input);
+    const std::string out = options.stdoutPath.value_or(streams_.File("out"));
+#ifdef _WIN32
+    std::wstring line = CommandLine(program, args);
+    const FileHandle in(OpenInherited(streams_.File("in"), GENERIC_READ, OPEN_EXISTING));
+    const FileHandle err(OpenInherited(streams_.File("err"), GENERIC_WRITE, CREATE_ALWAYS));
+    FileHandle stdOut;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!options.stdoutClosed) {
+        stdOut = FileHandle(OpenInherited(out, GENERIC_WRITE, CREATE_ALWAYS));
+    } else if (HANDLE read = nullptr, write = nullptr; ::CreatePipe(&read, &write, &inherit, 0)) {
+        ::CloseHandle(read);  // before the child starts, so its first write already fails
+        stdOut = FileHandle(write);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in.get();
+    startup.hStdOutput = stdOut.get();
+    startup.hStdError = err.get();
+    const std::wstring directory =
+        options.workingDirectory ? PathFromName(*options.workingDirectory).native() : L"";
+    PROCESS_INFORMATION info{};
+    if (!stdOut.valid() ||
+        !::CreateProcessW(PathFromName(program).c_str(), line.data(), nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        throw std::runtime_error("cannot start " + program);
+    }
+    ::CloseHandle(info.hThread);
+    handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+#else
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
-    WriteFile(streams_.File("in"), options.input);
     constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC;
     int fds[3] = {Open(streams_.File("in"), O_RDONLY), -1, Open(streams_.File("err"), kWrite)};
     if (!options.stdoutClosed) {
-        fds[1] = Open(options.stdoutPath.value_or(streams_.File("out")), kWrite);
+        fds[1] = Open(out, kWrite);
     } else if (int pipeFds[2]; ::pipe2(pipeFds, O_CLOEXEC) == 0) {
         ::close(pipeFds[0]);  // before the child starts, so its first write already fails
         fds[1] = pipeFds[1];
@@ -68,27 +134,54 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
         throw std::runtime_error("cannot start " + program);
     }
     handle_ = pid;
+#endif
 }
 
 Process::~Process() {
-    if (handle_ > 0) {
-        ::kill(pid_t(handle_), SIGKILL);
+    if (handle_ != -1) {
+#ifdef _WIN32
+        Kill(1);
+        ::WaitForSingleObject(HANDLE(handle_), INFINITE);
+        ::CloseHandle(HANDLE(handle_));
+#else
+        Kill(SIGKILL);
         ::waitpid(pid_t(handle_), nullptr, 0);
+#endif
     }
 }
 
 long Process::pid() const {
+#ifdef _WIN32
+    return long(::GetProcessId(HANDLE(handle_)));
+#else
     return long(handle_);
+#endif
 }
 
 void Process::Kill(int signal) const {
+#ifdef _WIN32
+    ::TerminateProcess(HANDLE(handle_), UINT(signal));
+#else
     if (handle_ > 0) {
         ::kill(pid_t(handle_), signal);
     }
+#endif
 }
 
 ProcessResult Process::Wait(std::chrono::milliseconds timeout) {
     ProcessResult result;
+#ifdef _WIN32
+    const HANDLE process = HANDLE(handle_);
+    if (::WaitForSingleObject(process, DWORD(timeout.count())) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        Kill(1);
+        ::WaitForSingleObject(process, INFINITE);
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process, &code);
+    ::CloseHandle(process);
+    result.exitCode = int(code);
+#else
     int status = 0;
     struct rusage usage {};
     for (pid_t done; (done = ::wait4(pid_t(handle_), &status, WNOHANG, &usage)) != handle_;) {
@@ -97,16 +190,17 @@ ProcessResult Process::Wait(std::chrono::milliseconds timeout) {
         }
         if (std::chrono::steady_clock::now() > start_ + timeout && !result.timedOut) {
             result.timedOut = true;
-            ::kill(pid_t(handle_), SIGKILL);
+            Kill(SIGKILL);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    handle_ = -1;
-    result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.maxRssKib = usage.ru_maxrss;
+#endif
+    handle_ = -1;
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     result.out = readOut_ ? ReadFile(streams_.File("out")) : "";
     result.err = ReadFile(streams_.File("err"));
     return result;

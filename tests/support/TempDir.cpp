@@ -32,14 +32,11 @@ void RemoveTree(const std::wstring& path) {
     const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
     for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
         const std::wstring name = data.cFileName, child = path + L"\\" + name;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            RemoveTree(child);
-        } else {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(child.c_str());
+        } else if (name != L"." && name != L"..") {
+            RemoveTree(child);
         }
     }
     ::FindClose(find);

@@ -1,0 +1,333 @@
+// The files library on every system, then what only Windows or only POSIX has.
+#include <gtest/gtest.h>
+#ifdef _WIN32
+#include "FileErrorCauseWindows.h"
+#include "WindowsFiles.h"
+// After windows.h, which it needs.
+#include <winioctl.h>
+#else
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <filesystem>
+#include <tuple>
+
+#include "Cp1251Literal.h"
+#include "DiffBuilder.h"
+#include "FileErrorCause.h"
+#include "FileErrorText.h"
+#include "FileSave.h"
+#include "FileSystemName.h"
+#include "InputFile.h"
+#include "ReadWholeFile.h"
+#include "TempDir.h"
+
+namespace quorrel {
+namespace {
+
+using test::TempDir;
+
+#ifdef _WIN32
+// Folders past the old length limit are reached on Windows only in the long form.
+std::filesystem::path LongForm(const std::string& name) {
+    return L"\\\\?\\" + PathFromName(name).make_preferred().native();
+}
+
+// A file of `size` bytes that takes no disk space where the file system allows.
+void MakeSparseFile(const std::string& name, long long size) {
+    const FileHandle file(::CreateFileW(PathFromName(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD ignored = 0;
+    ::DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())) {
+        throw std::runtime_error("cannot make a sparse file");
+    }
+}
+#else
+std::filesystem::path LongForm(const std::string& name) {
+    return name;
+}
+#endif
+
+// Whatever the code page and however long the path: saved, replaced whole, read back.
+TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
+    TempDir dir;
+    std::vector<std::string> names = {"patch.smp", "Патч.smp", "漢字.smp", "Ж漢 mixed"};
+    std::string deep = dir.path();
+    while (PathFromName(deep).native().size() < 300) {
+        deep += "/漢字директ";
+        ASSERT_TRUE(std::filesystem::create_directory(LongForm(deep))) << deep.size();
+    }
+    std::vector<std::string> paths = {deep + "/long.smp"};
+    for (const std::string& name : names) {
+        paths.push_back(dir.File(name));
+    }
+    names.push_back("漢字директ");
+    const std::string bytes = test::CountingBytes(70'000, 5);
+    for (const std::string& path : paths) {
+        for (const std::string_view contents : {std::string_view(bytes), std::string_view()}) {
+            EXPECT_EQ(SaveFile(PathFromName(path), contents).outcome, SaveOutcome::Saved) << path;
+            EXPECT_EQ(test::ReadFile(NameFromPath(LongForm(path))), contents) << path;
+            const LoadedFile file = ReadWholeFile(PathFromName(path));
+            EXPECT_FALSE(file.failed()) << path;
+            EXPECT_EQ(file.view(), contents) << path;
+        }
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(test::ListDirectory(dir.path()), names);
+}
+
+// Nothing is created or touched where a file cannot be; devices are written directly. Full
+// disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
+TEST(FileSave, OutcomesByWhatThePathNames) {
+    TempDir dir;
+    test::WriteFile(dir.File("plain"), "keep");
+    std::filesystem::create_directory(PathFromName(dir.File("folder")));
+#ifdef _WIN32
+    const int missingFolder = 3, folder = kFileErrorAccessDenied;
+    // Under wine the host's file system is drive Z:.
+    const std::string null = "NUL", device = "\\\\.\\NUL", full = "Z:\\dev\\full";
+#else
+    const int missingFolder = 2, folder = kFileErrorUnknown;
+    const std::string null = "/dev/null", device = "/dev/zero", full = "/dev/full";
+#endif
+    const std::tuple<std::string, SaveOutcome, int> cases[] = {
+        {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
+        {dir.File("missing/x.smp"), SaveOutcome::CannotOpen, missingFolder},
+        {dir.File("folder"), SaveOutcome::CannotOpen, folder},
+#ifdef _WIN32
+        {std::string(), SaveOutcome::CannotOpen, missingFolder},
+#endif
+        {null, SaveOutcome::Saved, 0},
+        {device, SaveOutcome::Saved, 0},
+        {full, SaveOutcome::WriteFailed, kFileErrorDiskFull},
+    };
+    for (const auto& [path, outcome, cause] : cases) {
+        if (path == full && !test::FileExists(full)) {
+            continue;  // no full device here
+        }
+        const SaveResult result = SaveFile(PathFromName(path), "text");
+        EXPECT_EQ(result.outcome, outcome) << path;
+        EXPECT_EQ(result.cause, cause) << path;
+    }
+    EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
+    EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));
+    EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"folder", "plain"}));
+}
+
+TEST(FileErrorText, FillsInThePath) {
+    constexpr Cp1251Literal none = "Нет ошибки.";
+    constexpr Cp1251Literal seek = "Неудача при позиционировании на x";
+    constexpr Cp1251Literal past = "Попытка доступа к информации, находящейся за концом файла x.";
+    constexpr Cp1251Literal unknown = "Неизвестная ошибка при доступе к x.";
+    const std::pair<int, std::string_view> cases[] = {{0, none},     {9, seek},     {14, past},
+                                                      {15, unknown}, {99, unknown}, {-1, unknown}};
+    for (const auto& [cause, text] : cases) {
+        EXPECT_EQ(FileErrorText(cause, "x"), text) << cause;
+    }
+    // A path holding %1 itself is inserted once, not expanded again.
+    EXPECT_EQ(FileErrorText(2, "%1"), "%1" + std::string(FileErrorText(2, "")));
+}
+
+// Regular files of any size and name are read in the test above.
+TEST(ReadWholeFile, AnythingButARegularFileUnder4GiBFails) {
+    TempDir dir;
+    std::vector<std::string> failing = {dir.path(), dir.File("missing"), dir.File("missing/below"),
+                                        std::string()};
+#ifdef _WIN32
+    const std::string pipeName =
+        "\\\\.\\pipe\\quorrel-test-" + std::to_string(::GetCurrentProcessId());
+    const FileHandle pipe(::CreateNamedPipeW(PathFromName(pipeName).c_str(), PIPE_ACCESS_DUPLEX,
+                                             PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.valid());
+    failing.insert(failing.end(), {pipeName, "NUL", "\\\\.\\NUL", "C:\\", "\\\\?\\C:\\"});
+    for (const long long size : {0xFFFFFFFFLL, 0x100000000LL, 5LL << 30}) {
+        failing.push_back(dir.File("big" + std::to_string(size)));
+        MakeSparseFile(failing.back(), size);
+    }
+#else
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    failing.insert(failing.end(), {dir.File("fifo"), "/dev/null", "/dev/zero", "/"});
+    // A FIFO with no writer would block a plain open for ever; alarm turns a hang into a failure.
+    alarm(10);
+#endif
+    for (const std::string& path : failing) {
+        const LoadedFile file = ReadWholeFile(PathFromName(path));
+        EXPECT_TRUE(file.failed()) << path;
+        EXPECT_EQ(file.data(), nullptr) << path;
+    }
+#ifndef _WIN32
+    alarm(0);
+#endif
+}
+
+TEST(LoadedFile, ReleaseLeavesAFailedRead) {
+    LoadedFile file = LoadedFile::FromBytes("abc");
+    EXPECT_EQ(file.size(), 3u);
+    file.Release();
+    EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.view(), "");
+}
+
+#ifdef _WIN32
+
+// Whether another program's hold lets a file open is the system's rule; what is ours is asking
+// only to read and letting others only read.
+TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
+    TempDir dir;
+    const std::string path = dir.File("held.dif");
+    test::WriteFile(path, "contents");
+    for (const bool writer : {false, true}) {
+        FileHandle other =
+            test::OpenElsewhere(path, writer ? GENERIC_WRITE : GENERIC_READ,
+                                writer ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ);
+        const LoadedFile file = ReadWholeFile(PathFromName(path));
+        EXPECT_EQ(file.view(), std::string_view(writer ? "" : "contents")) << writer;
+        EXPECT_EQ(file.failed(), writer) << writer;
+        other.Close();
+        EXPECT_EQ(ReadWholeFile(PathFromName(path)).view(), "contents") << writer;
+    }
+}
+
+// A read-only or locked patch cannot be opened for writing: it stays whole, nothing is left.
+// Once free, it is written in place, so a second name of it holds the new one too.
+TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) {
+    TempDir dir;
+    const std::string name = dir.File("kept.smp"), link = dir.File("link.smp");
+    const std::filesystem::path path = PathFromName(name);
+    test::WriteFile(name, "the old patch");
+    const bool linked = ::CreateHardLinkW(PathFromName(link).c_str(), path.c_str(), nullptr);
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    for (const int cause : {kFileErrorAccessDenied, kFileErrorSharing}) {
+        // Then held by a program that lets others read it but not remove or change it.
+        const FileHandle other = cause == kFileErrorSharing
+                                     ? test::OpenElsewhere(name, GENERIC_READ, FILE_SHARE_READ)
+                                     : FileHandle();
+        const SaveResult result = SaveFile(path, "new text");
+        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen) << cause;
+        EXPECT_EQ(result.cause, cause);
+        EXPECT_EQ(test::ReadFile(name), "the old patch") << cause;
+        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u) << cause;
+        ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    }
+    EXPECT_EQ(SaveFile(path, "new text").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u);
+    EXPECT_EQ(test::ReadFile(name), "new text");
+    EXPECT_EQ(test::ReadFile(linked ? link : name), "new text");
+}
+
+TEST(FileErrorCause, CausesBySystemError) {
+    const std::pair<DWORD, int> cases[] = {{ERROR_DISK_FULL, 13},
+                                           {ERROR_HANDLE_DISK_FULL, 13},
+                                           {0, 13},
+                                           {ERROR_ACCESS_DENIED, 5},
+                                           {ERROR_SHARING_VIOLATION, 11},
+                                           {ERROR_LOCK_VIOLATION, 12},
+                                           {ERROR_FILE_NOT_FOUND, 2},
+                                           {ERROR_PATH_NOT_FOUND, 3},
+                                           {ERROR_TOO_MANY_OPEN_FILES, 4},
+                                           {ERROR_INVALID_HANDLE, 6},
+                                           {ERROR_INVALID_PARAMETER, 1},
+                                           {ERROR_NOT_READY, 1},
+                                           {ERROR_UNABLE_TO_REMOVE_REPLACED, 1}};
+    for (const auto& [error, cause] : cases) {
+        EXPECT_EQ(FileErrorCauseFromWindowsError(error), cause) << "error " << error;
+    }
+}
+
+#else
+
+// Replacing a file, on both roads, keeps what a user sees of it: its mode, owner, other names
+// and attributes. Another owner's file is replaced in tests/faults/UserFilesTest.cpp, a new
+// file's mode checked in tests/settings/UpdateFileUnderLockTest.cpp.
+TEST(FileSave, ReplacedFilesKeepTheirModeOwnerNamesAndAttributes) {
+    TempDir dir;
+    const std::string path = dir.File("patch.smp");
+    const std::string other = dir.File("other.smp");
+    const std::string old = std::string(10000, 'o') + "\r\n";
+    for (const bool linked : {false, true}) {
+        ASSERT_EQ(SaveFile(path, old).outcome, SaveOutcome::Saved);
+        EXPECT_EQ(test::ReadFile(path), old);
+        ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+        if (linked) {
+            ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
+        }
+        const bool tagged = setxattr(path.c_str(), "user.quorrel", "x", 1, 0) == 0;
+        struct stat before = {}, after = {};
+        ASSERT_EQ(stat(path.c_str(), &before), 0);
+
+        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << linked;
+        EXPECT_EQ(test::ReadFile(path), "short") << linked;
+        EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << linked;
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & 07777, 0640u) << linked;
+        EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_nlink),
+                  std::tie(before.st_uid, before.st_gid, before.st_nlink))
+            << linked;
+        char value[4] = {};
+        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
+            << linked;
+        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u)
+            << linked << ": something left behind";
+        std::filesystem::remove(path);
+        std::filesystem::remove(other);
+    }
+}
+
+// A link is followed, a dangling one creating its target; the link stays a link.
+TEST(FileSave, WritesThroughSymbolicLinks) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    test::WriteFile(dir.File("real/patch.smp"), "old");
+    std::filesystem::create_symlink("real/patch.smp", dir.File("link.smp"));
+    std::filesystem::create_symlink("real/made.smp", dir.File("dangling.smp"));
+    for (const char* name : {"link.smp", "dangling.smp"}) {
+        EXPECT_EQ(SaveFile(dir.File(name), name).outcome, SaveOutcome::Saved) << name;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
+    }
+    EXPECT_EQ(test::ReadFile(dir.File("real/patch.smp")), "link.smp");
+    EXPECT_EQ(test::ReadFile(dir.File("real/made.smp")), "dangling.smp");
+    EXPECT_EQ(test::ListDirectory(dir.File("real")).size(), 2u);
+}
+
+TEST(FileErrorCause, CausesByErrno) {
+    const std::pair<int, int> cases[] = {
+        {ENOSPC, 13}, {EDQUOT, 13},      {EFBIG, 13}, {0, 13},      {EACCES, 5}, {EPERM, 5},
+        {EROFS, 5},   {EIO, 10},         {ENOENT, 2}, {ENOTDIR, 3}, {ELOOP, 3},  {EMFILE, 4},
+        {ENFILE, 4},  {ENAMETOOLONG, 3}, {EBADF, 6},  {EINVAL, 1},  {EXDEV, 1}};
+    for (const auto& [error, cause] : cases) {
+        EXPECT_EQ(FileErrorCauseFromErrno(error), cause) << "errno " << error;
+    }
+}
+
+// A regular file behind a link. Parts are read where asked; a file cut after opening delivers
+// only what is left.
+TEST(ReadWholeFile, FollowsLinksAndInputFileReadsItsParts) {
+    TempDir dir;
+    const std::string bytes = test::CountingBytes(70'000, 3);
+    test::WriteFile(dir.File("a.bin"), bytes);
+    std::filesystem::create_symlink(dir.File("a.bin"), dir.File("link"));
+    const LoadedFile linked = ReadWholeFile(dir.File("link"));
+    EXPECT_FALSE(linked.failed());
+    EXPECT_EQ(linked.view() == bytes, true);
+    const InputFile file(dir.File("a.bin"));
+    ASSERT_TRUE(file.open());
+    EXPECT_EQ(file.size(), bytes.size());
+    std::string part(100, '\0');
+    EXPECT_EQ(file.ReadAt(69'950, part.data(), part.size()), 50);
+    EXPECT_EQ(part.substr(0, 50), bytes.substr(69'950));
+    ASSERT_EQ(truncate(dir.File("a.bin").c_str(), 1000), 0);
+    EXPECT_EQ(file.ReadAt(900, part.data(), part.size()), 100);
+    EXPECT_EQ(file.ReadAt(950, part.data(), part.size()), 50);
+    EXPECT_EQ(file.size(), bytes.size());
+}
+
+#endif
+
+}  // namespace
+}  // namespace quorrel
