@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <thread>
+#include <memory>
 
 #include "FileSystemName.h"
+#include "RunProcess.h"
 #include "SettingsFile.h"
 #include "TempDir.h"
 #include "UpdateFileUnderLock.h"
@@ -35,23 +36,36 @@ TEST(SettingsFileWindows, NamesOutsideTheCodePageAndFilesOpenInAViewer) {
     EXPECT_EQ(settings.ReadSettingList("Group"), (std::vector<std::string>{"b", "a"}));
 }
 
-// Without the lock, concurrent read-modify-write cycles lose each other's lines. The lock is a
-// named mutex, which holds between threads as it does between processes. A read-only settings
-// file is refused by the save itself (tests/files/FilesTest.cpp).
+// This program run with these arguments is one writer: 25 lines, each in its own update.
+constexpr std::string_view kWriter = "--write-under-lock";
+
+int Write(const std::string& path, char line) {
+    for (int n = 0; n < 25; ++n) {
+        if (!UpdateFileUnderLock(path, [line](std::string_view current) {
+                return std::string(current) + line + '\n';
+            })) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Without the lock, concurrent read-modify-write cycles lose each other's lines; the writers are
+// processes, as a second copy of the program would be. A read-only settings file is refused by
+// the save itself (tests/files/FilesTest.cpp).
 TEST(UpdateFileUnderLockWindows, ConcurrentWritersLoseNothingAndLeaveNothing) {
     TempDir dir;
     const std::string path = dir.File("f");
-    {
-        std::vector<std::jthread> writers;
-        for (const char line : {'0', '1', '2'}) {
-            writers.emplace_back([&path, line] {
-                for (int n = 0; n < 25; ++n) {
-                    EXPECT_TRUE(UpdateFileUnderLock(path, [line](std::string_view current) {
-                        return std::string(current) + line + '\n';
-                    }));
-                }
-            });
-        }
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<std::unique_ptr<test::Process>> writers;
+    for (const char* line : {"0", "1", "2"}) {
+        writers.push_back(std::make_unique<test::Process>(
+            NameFromPath(self), std::vector<std::string>{std::string(kWriter), path, line}));
+    }
+    for (const auto& writer : writers) {
+        const test::ProcessResult result = writer->Wait();
+        EXPECT_EQ(result.exitCode, 0) << result.err;
     }
     const std::string text = test::ReadFile(path);
     for (const char line : {'0', '1', '2'}) {
@@ -77,3 +91,11 @@ TEST(UpdateFileUnderLockWindows, DirectoriesAndDevicesAreNotEdited) {
 
 }  // namespace
 }  // namespace quorrel
+
+int main(int argc, char** argv) {
+    if (argc == 4 && argv[1] == quorrel::kWriter) {
+        return quorrel::Write(argv[2], argv[3][0]);
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

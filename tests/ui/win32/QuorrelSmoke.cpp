@@ -1,28 +1,29 @@
 // Starts the real Quorrel.exe from a folder of its own and drives it from outside, as a user
 // would: the window titled "Quorrel" appears; the About box opens from Enter on its button (the
 // other ways to it the window's own test takes), and Escape ends it; Escape ends the program
-// with status 0, and the settings file appears beside the program. Exit code 0 when every step
-// holds.
+// with status 0, and the settings file appears beside the program.
 //   QuorrelSmoke PATH-OF-Quorrel.exe
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "FileSystemName.h"
+#include "RunProcess.h"
+#include "TempDir.h"
+
+namespace quorrel::test {
 namespace {
 
-constexpr DWORD kStepTimeoutMs = 30'000;
-
-bool Check(bool ok, const char* step) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", step);
-    std::fflush(stdout);
-    return ok;
-}
+std::string program;  // from the command line
 
 // Polls until `done` holds or the time is up.
 bool Poll(const std::function<bool()>& done) {
-    for (DWORD waited = 0; waited < kStepTimeoutMs; waited += 50, ::Sleep(50)) {
+    for (int waited = 0; waited < 30'000; waited += 50, ::Sleep(50)) {
         if (done()) {
             return true;
         }
@@ -32,15 +33,19 @@ bool Poll(const std::function<bool()>& done) {
 
 // A visible dialog of the process with this caption (and this owner, when one is given).
 HWND FindDialog(DWORD process, HWND owner, const wchar_t* caption) {
-    for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", caption));) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(found, &pid);
-        if (pid == process && ::IsWindowVisible(found) &&
-            (owner == nullptr || ::GetWindow(found, GW_OWNER) == owner)) {
-            return found;
+    HWND found = nullptr;
+    Poll([&] {
+        while ((found = ::FindWindowExW(nullptr, found, L"#32770", caption)) != nullptr) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(found, &pid);
+            if (pid == process && ::IsWindowVisible(found) &&
+                (owner == nullptr || ::GetWindow(found, GW_OWNER) == owner)) {
+                return true;
+            }
         }
-    }
-    return nullptr;
+        return false;
+    });
+    return found;
 }
 
 void PressEscape(HWND control) {
@@ -48,85 +53,51 @@ void PressEscape(HWND control) {
     ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
 }
 
-bool Drive(DWORD process, HANDLE handle) {
-    HWND main = nullptr;
-    Poll([&] { return (main = FindDialog(process, nullptr, L"Quorrel")) != nullptr; });
-    if (!Check(main != nullptr, "a window titled \"Quorrel\" appears")) {
-        return false;
-    }
+LONG Centre(const RECT& box, bool vertical) {
+    return vertical ? (box.top + box.bottom) / 2 : (box.left + box.right) / 2;
+}
+
+TEST(QuorrelSmoke, StartsShowsAboutAndEndsOnEscape) {
+    TempDir dir;
+    std::filesystem::copy_file(PathFromName(program), PathFromName(dir.File("Quorrel.exe")));
+    Process quorrel(dir.File("Quorrel.exe"), {}, ProcessOptions({}, dir.path()));
+    const auto pid = static_cast<DWORD>(quorrel.pid());
+    const HWND main = FindDialog(pid, nullptr, L"Quorrel");
+    ASSERT_NE(main, nullptr) << "no window titled \"Quorrel\"";
     // With the focus on a push button, Enter presses that button.
     const HWND button = ::GetDlgItem(main, 1008);
     ::PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
     ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     ::PostMessageW(button, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
-    const wchar_t* caption = L"\x041E \x043F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x0435";
-    HWND about = nullptr;
-    Poll([&] { return (about = FindDialog(process, main, caption)) != nullptr; });
-    if (!Check(about != nullptr,
-               "the About box opens from Enter on its button, owned by the window")) {
-        return false;
-    }
+    const HWND about =
+        FindDialog(pid, main, L"\x041E \x043F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x0435");
+    ASSERT_NE(about, nullptr) << "no About box owned by the window";
     RECT box{};
     RECT over{};
     ::GetWindowRect(about, &box);
     ::GetWindowRect(main, &over);
-    const LONG dx = (box.left + box.right) / 2 - (over.left + over.right) / 2;
-    const LONG dy = (box.top + box.bottom) / 2 - (over.top + over.bottom) / 2;
-    const bool disabled = !::IsWindowEnabled(main);
+    EXPECT_NEAR(Centre(box, false), Centre(over, false), 1);
+    EXPECT_NEAR(Centre(box, true), Centre(over, true), 1);
+    EXPECT_FALSE(::IsWindowEnabled(main)) << "enabled under the About box";
     PressEscape(::GetDlgItem(about, IDOK));
-    const bool gone = Poll([&] { return !::IsWindow(about) || !::IsWindowVisible(about); });
-    if (!Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "it is centred over the window") ||
-        !Check(disabled, "the window is disabled while the About box is up") ||
-        !Check(gone, "Escape ends the About box") ||
-        !Check(::IsWindowEnabled(main) != FALSE, "the window is enabled again")) {
-        return false;
-    }
+    EXPECT_TRUE(Poll([&] { return !::IsWindow(about) || !::IsWindowVisible(about); }));
+    EXPECT_TRUE(::IsWindowEnabled(main));
     PressEscape(::GetDlgItem(main, 1000));
-    const bool ended = ::WaitForSingleObject(handle, kStepTimeoutMs) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    ::GetExitCodeProcess(handle, &code);
-    return Check(ended, "Escape ends the program") && Check(code == 0, "its exit status is 0");
+    const ProcessResult ended = quorrel.Wait(std::chrono::seconds(30));
+    EXPECT_FALSE(ended.timedOut);
+    EXPECT_EQ(ended.exitCode, 0);
+    EXPECT_TRUE(FileExists(dir.File("Quorrel.ini")));
 }
 
 }  // namespace
+}  // namespace quorrel::test
 
-int wmain(int argc, wchar_t** argv) {
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: QuorrelSmoke PATH-OF-Quorrel.exe\n");
         return 2;
     }
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"quorrel-smoke-" + std::to_wstring(::GetCurrentProcessId());
-    const std::wstring program = folder + L"\\Quorrel.exe";
-    const std::wstring settings = folder + L"\\Quorrel.ini";
-    if (!Check(::CreateDirectoryW(folder.c_str(), nullptr) &&
-                   ::CopyFileW(argv[1], program.c_str(), TRUE),
-               "Quorrel.exe copied into a folder of its own")) {
-        return 1;
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring line = L"\"" + program + L"\"";
-    bool ok = Check(::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                                     nullptr, folder.c_str(), &startup, &info) != FALSE,
-                    "Quorrel.exe starts");
-    if (ok) {
-        ok = Drive(info.dwProcessId, info.hProcess);
-        if (!ok) {
-            ::TerminateProcess(info.hProcess, 1);
-            ::WaitForSingleObject(info.hProcess, kStepTimeoutMs);
-        }
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
-        ok = Check(::GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES,
-                   "Quorrel.ini is written beside the program") &&
-             ok;
-    }
-    ::DeleteFileW(settings.c_str());
-    ::DeleteFileW(program.c_str());
-    ::RemoveDirectoryW(folder.c_str());
-    return ok ? 0 : 1;
+    quorrel::test::program = argv[1];
+    return RUN_ALL_TESTS();
 }

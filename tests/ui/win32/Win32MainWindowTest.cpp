@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "AboutBoxLayout.h"
@@ -48,6 +49,17 @@ HDROP MakeDrop(const std::vector<std::string>& names) {
     return static_cast<HDROP>(memory);
 }
 
+// The style each window was created with, before a combo box hands WS_VSCROLL on to its list,
+// where wine does not show it either.
+std::map<HWND, DWORD> createdStyles;
+LRESULT CALLBACK RecordCreation(int code, WPARAM window, LPARAM creation) {
+    if (code == HCBT_CREATEWND) {
+        createdStyles[reinterpret_cast<HWND>(window)] =
+            static_cast<DWORD>(reinterpret_cast<CBT_CREATEWNDW*>(creation)->lpcs->style);
+    }
+    return CallNextHookEx(nullptr, code, window, creation);
+}
+
 // The window's modal dialogs answered by the dialog script; the About box only counted.
 class ScriptedDialogs : public win32::Win32Dialogs {
   public:
@@ -80,6 +92,8 @@ class Win32Driver : public WindowDriver {
   public:
     explicit Win32Driver(const std::string& settingsPath)
         : scripted(dialogs), window(SettingsFile(settingsPath), scripted) {
+        [[maybe_unused]] static const HHOOK recorder =
+            SetWindowsHookExW(WH_CBT, RecordCreation, nullptr, GetCurrentThreadId());
         main = window.CreateModeless();
         EXPECT_NE(main, nullptr);
     }
@@ -186,8 +200,7 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
     EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
 
     constexpr DWORD kEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
-    // A combo box hands WS_VSCROLL to its list, where wine shows none.
-    constexpr DWORD kCombo = 3 | CBS_SORT | CBS_AUTOHSCROLL;
+    constexpr DWORD kCombo = 3 | CBS_SORT | CBS_AUTOHSCROLL | WS_VSCROLL;
     const struct {
         const wchar_t* className;
         DWORD mask;
@@ -202,7 +215,7 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
         {L"edit", kEdit, kEdit | WS_TABSTOP, false},
         {L"button", 0xF, BS_PUSHBUTTON | WS_TABSTOP, true},
         {L"button", 0xF, BS_DEFPUSHBUTTON | WS_TABSTOP, true},
-        {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_TABSTOP, false},
+        {L"combobox", kCombo, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, false},
         {L"button", 0xF, BS_GROUPBOX, true},
     };
     HWND child = GetWindow(dialog, GW_CHILD);
@@ -218,6 +231,7 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
         // An edit trades WS_BORDER for a sunken edge.
         const auto style =
             static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE)) |
+            (createdStyles[child] & WS_VSCROLL) |
             ((GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0 ? WS_BORDER : 0);
         EXPECT_EQ(style & (kind.mask | WS_TABSTOP | WS_VISIBLE), kind.style | WS_VISIBLE)
             << wanted.name;
