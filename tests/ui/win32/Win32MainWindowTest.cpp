@@ -24,9 +24,22 @@ std::string W(std::string_view utf8) {
 }
 
 std::wstring WideText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
+    std::wstring text(1024, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), 1024)));
     return text;
+}
+
+// Memory to hand over to the system, holding these bytes.
+HGLOBAL Global(std::string_view bytes) {
+    const HGLOBAL memory = GlobalAlloc(GHND, bytes.size());
+    std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    return memory;
+}
+
+template <class T>
+std::string_view Bytes(const T* data, std::size_t count) {
+    return {reinterpret_cast<const char*>(data), count * sizeof(T)};
 }
 
 // A drop of files as the shell delivers it.
@@ -35,14 +48,9 @@ HDROP MakeDrop(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         list += PathFromName(name).native() + L'\0';
     }
-    list += L'\0';
     const DROPFILES header{sizeof header, {}, FALSE, TRUE};
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof header + list.size() * sizeof(wchar_t));
-    auto* bytes = static_cast<char*>(GlobalLock(memory));
-    std::memcpy(bytes, &header, sizeof header);
-    std::memcpy(bytes + sizeof header, list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
+    return static_cast<HDROP>(
+        Global(std::string(Bytes(&header, 1)) + std::string(Bytes(list.c_str(), list.size() + 1))));
 }
 
 // The style each window was created with, before a combo box hands WS_VSCROLL on to its list,
@@ -100,16 +108,13 @@ class Win32Driver : public WindowDriver {
 
     MainWindow& state() override { return window.state(); }
     WindowView& view() override { return window; }
-    // One replacement a character, each reported as a change, as typing is.
+    // One replacement a character, each reported as a change, as typing is; none clears.
     void Type(ControlId id, std::string_view cp1251) override {
         SendMessageW(EditOf(id), EM_SETSEL, 0, -1);
         const std::wstring wide = win32::WideFromCp1251(cp1251);
-        if (wide.empty()) {
-            SendMessageW(EditOf(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
-        }
-        for (const wchar_t unit : wide) {
-            const wchar_t one[2] = {unit, 0};
-            SendMessageW(EditOf(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(one));
+        for (std::size_t at = 0; at == 0 || at < wide.size(); ++at) {
+            SendMessageW(EditOf(id), EM_REPLACESEL, TRUE,
+                         reinterpret_cast<LPARAM>(wide.substr(at, 1).c_str()));
         }
     }
     void Click(ControlId id) override {
@@ -187,9 +192,7 @@ void ExpectBuilt(HWND dialog, const DialogTemplate& table) {
     EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
-    const HDC screen = GetDC(nullptr);
-    EXPECT_EQ(font.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(font.lfHeight, -MulDiv(8, static_cast<int>(GetDpiForWindow(dialog)), 72));
     EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
 
     constexpr DWORD kEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
@@ -265,13 +268,12 @@ TEST_F(Win32Window, AboutLayoutIsTheTable) {
     ExpectBuilt(about, layout::kAboutBox);
     EXPECT_EQ(win32::Cp1251FromWide(WideText(about)), layout::kAboutBox.caption);
     // Ampersands in the version line show as they are.
-    EXPECT_NE(GetWindowLongPtrW(GetWindow(GetWindow(about, GW_CHILD), GW_HWNDNEXT), GWL_STYLE) &
-                  SS_NOPREFIX,
-              0);
+    const HWND version = GetWindow(GetWindow(about, GW_CHILD), GW_HWNDNEXT);
+    EXPECT_NE(GetWindowLongPtrW(version, GWL_STYLE) & SS_NOPREFIX, 0);
     DestroyWindow(about);
 }
 
-TEST_F(Win32Window, FirstShowingCentresAndSortsTheLists) {
+TEST_F(Win32Window, FirstShowingCentresSortsAndHasIconsAndAboutInTheSystemMenu) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(ui_->main, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -283,9 +285,7 @@ TEST_F(Win32Window, FirstShowingCentresAndSortsTheLists) {
     // The combo box sorts them.
     EXPECT_EQ(ui_->List(ControlId::Firmware),
               (std::vector<std::string>{"E250A", "E250B", "E250C", "E250D"}));
-}
 
-TEST_F(Win32Window, SystemMenuIconsAndAboutFromBothPlaces) {
     const HMENU menu = GetSystemMenu(ui_->main, FALSE);
     const int count = GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
@@ -307,20 +307,7 @@ TEST_F(Win32Window, SystemMenuIconsAndAboutFromBothPlaces) {
     EXPECT_FALSE(ui_->Ended());
 }
 
-TEST_F(Win32Window, TextCrossesTheCodecAndNamesStayWide) {
-    ui_->window.SetText(ControlId::Title, W("Ёлка №2"));
-    EXPECT_EQ(WideText(ui_->Control(ControlId::Title)), L"\x0401\x043B\x043A\x0430 \x2116\x0032");
-    EXPECT_EQ(ui_->Text(ControlId::Title), W("Ёлка №2"));
-    const std::string name = dir_.File("\xE6\xBC\xA2\xD0\x96.bin");
-    ui_->window.SetText(ControlId::ImagePath, name);
-    EXPECT_EQ(WideText(ui_->Control(ControlId::ImagePath)), PathFromName(name).native());
-    EXPECT_EQ(ui_->Text(ControlId::ImagePath), name);
-    // Shown as text, a character Windows-1251 lacks stands as '?'.
-    EXPECT_EQ(ui_->window.TextFromName("a\u6F22b"), "a?b");
-    EXPECT_EQ(ui_->window.ApplicationName(), "test_Win32MainWindow");
-}
-
-TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) {
+TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndNamesStayWide) {
     SetWindowTextW(ui_->Control(ControlId::Version), L"bad");
     for (const wchar_t unit : std::wstring_view(L"\x041F\x6F22\x0440\xD83D\xDE00!")) {
         SendMessageW(ui_->Control(ControlId::Title), WM_CHAR, unit, 1);
@@ -331,11 +318,7 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
 
     ASSERT_TRUE(OpenClipboard(ui_->main));
     EmptyClipboard();
-    const wchar_t pasted[] = L"a\u6F22b";
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    std::memcpy(GlobalLock(memory), pasted, sizeof pasted);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
+    SetClipboardData(CF_UNICODETEXT, Global(Bytes(L"a\u6F22b", 4)));
     CloseClipboard();
     SendMessageW(ui_->Control(ControlId::Description), WM_PASTE, 0, 0);
     EXPECT_EQ(WideText(ui_->Control(ControlId::Description)), L"ab");
@@ -345,6 +328,18 @@ TEST_F(Win32Window, CharactersWithoutAWindows1251FormAreRefusedAndStartNothing) 
         SendMessageW(ui_->EditOf(ControlId::Firmware), WM_CHAR, unit, 1);
     }
     EXPECT_EQ(ui_->Text(ControlId::Firmware), "E1");
+
+    // Set by the program, text crosses the codec, and names stay wide.
+    ui_->window.SetText(ControlId::Title, W("Ёлка №2"));
+    EXPECT_EQ(WideText(ui_->Control(ControlId::Title)), L"\x0401\x043B\x043A\x0430 \x2116\x0032");
+    EXPECT_EQ(ui_->Text(ControlId::Title), W("Ёлка №2"));
+    const std::string name = dir_.File("\xE6\xBC\xA2\xD0\x96.bin");
+    ui_->window.SetText(ControlId::ImagePath, name);
+    EXPECT_EQ(WideText(ui_->Control(ControlId::ImagePath)), PathFromName(name).native());
+    EXPECT_EQ(ui_->Text(ControlId::ImagePath), name);
+    // Shown as text, a character Windows-1251 lacks stands as '?'.
+    EXPECT_EQ(ui_->window.TextFromName("a\u6F22b"), "a?b");
+    EXPECT_EQ(ui_->window.ApplicationName(), "test_Win32MainWindow");
 }
 
 // The resources the program carries are linked into this test program as well; the icon and
