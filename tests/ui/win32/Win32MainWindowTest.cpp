@@ -64,42 +64,12 @@ LRESULT CALLBACK RecordCreation(int code, WPARAM window, LPARAM creation) {
     return CallNextHookEx(nullptr, code, window, creation);
 }
 
-// The window's modal dialogs, each owned by the window, answered by the dialog script; the About
-// box only counted.
-class ScriptedDialogs : public win32::Win32Dialogs {
-  public:
-    explicit ScriptedDialogs(DialogScript& script)
-        : Win32Dialogs(::GetModuleHandleW(nullptr)), script_(script) {}
-
-    MessageAnswer Message(HWND owner, std::string_view text, std::string_view caption,
-                          MessageIcon icon, MessageButtons buttons) override {
-        ExpectOwner(owner);
-        return script_.Message(cp1251::ToUtf8(text), cp1251::ToUtf8(caption), icon, buttons);
-    }
-    std::string ChooseFile(HWND owner, const FileChoice& choice) override {
-        ExpectOwner(owner);
-        return script_.Choose(choice.forOpening, choice.initialName);
-    }
-    void About(HWND owner) override {
-        ExpectOwner(owner);
-        ++abouts;
-    }
-
-    int abouts = 0;
-
-  private:
-    static void ExpectOwner(HWND owner) {
-        EXPECT_NE(GetDlgItem(owner, static_cast<int>(ControlId::Save)), nullptr)
-            << "not the window";
-    }
-    DialogScript& script_;
-};
-
-// The Windows window, modeless, driven by messages.
-class Win32Driver : public WindowDriver {
+// The Windows window, modeless, driven by messages; its modal dialogs, each owned by the window,
+// answered by the dialog script, the About box only counted.
+class Win32Driver : public WindowDriver, public win32::Win32Dialogs {
   public:
     explicit Win32Driver(const std::string& settingsPath)
-        : scripted(dialogs), window(SettingsFile(settingsPath), scripted) {
+        : Win32Dialogs(::GetModuleHandleW(nullptr)), window(SettingsFile(settingsPath), *this) {
         [[maybe_unused]] static const HHOOK recorder =
             SetWindowsHookExW(WH_CBT, RecordCreation, nullptr, GetCurrentThreadId());
         main = window.CreateModeless();
@@ -162,6 +132,20 @@ class Win32Driver : public WindowDriver {
     }
     bool HasIcon() override { return SendMessageW(main, WM_GETICON, ICON_BIG, 0) != 0; }
 
+    MessageAnswer Message(HWND owner, std::string_view text, std::string_view caption,
+                          MessageIcon icon, MessageButtons buttons) override {
+        EXPECT_EQ(owner, main);
+        return dialogs.Message(cp1251::ToUtf8(text), cp1251::ToUtf8(caption), icon, buttons);
+    }
+    std::string ChooseFile(HWND owner, const FileChoice& choice) override {
+        EXPECT_EQ(owner, main);
+        return dialogs.Choose(choice.forOpening, choice.initialName);
+    }
+    void About(HWND owner) override {
+        EXPECT_EQ(owner, main);
+        ++abouts;
+    }
+
     HWND Control(ControlId id) const { return GetDlgItem(main, static_cast<int>(id)); }
     HWND EditOf(ControlId id) const {
         COMBOBOXINFO info{};
@@ -169,9 +153,9 @@ class Win32Driver : public WindowDriver {
         return GetComboBoxInfo(Control(id), &info) ? info.hwndItem : Control(id);
     }
 
-    ScriptedDialogs scripted;
     win32::Win32MainWindow window;
     HWND main = nullptr;
+    int abouts = 0;
 };
 
 using Win32Window = WindowTest<Win32Driver>;
@@ -303,7 +287,7 @@ TEST_F(Win32Window, FirstShowingCentresSortsAndHasIconsAndAboutInTheSystemMenu) 
     // The low four bits of a system command are the system's own.
     SendMessageW(ui_->main, WM_SYSCOMMAND, layout::kSystemMenuAboutCommand | 0x3, 0);
     ui_->Click(ControlId::About);
-    EXPECT_EQ(ui_->scripted.abouts, 2);
+    EXPECT_EQ(ui_->abouts, 2);
     EXPECT_FALSE(ui_->Ended());
 }
 
