@@ -14,12 +14,10 @@
 namespace quorrel {
 namespace {
 
-using test::TempDir;
-
 // A folder outside the code page, and a file held open by a viewer that lets others write it.
 // The file a first start writes is checked by the portable settings tests, which run here too.
 TEST(SettingsFileWindows, NamesOutsideTheCodePageAndFilesOpenInAViewer) {
-    TempDir dir;
+    test::TempDir dir;
     ASSERT_TRUE(std::filesystem::create_directory(PathFromName(dir.File("Настройки 漢"))));
     const std::string path = dir.File("Настройки 漢/Quorrel.ini");
     const SettingsFile settings(path);
@@ -42,7 +40,7 @@ constexpr std::string_view kWriter = "--write-under-lock";  // see main
 // this program again, as a second copy of Quorrel would be another process. A read-only settings
 // file is refused by the save itself (tests/files/FilesTest.cpp).
 TEST(UpdateFileUnderLockWindows, ConcurrentWritersLoseNothingAndLeaveNothing) {
-    TempDir dir;
+    test::TempDir dir;
     const std::string path = dir.File("f");
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -62,7 +60,7 @@ TEST(UpdateFileUnderLockWindows, ConcurrentWritersLoseNothingAndLeaveNothing) {
 }
 
 TEST(UpdateFileUnderLockWindows, DirectoriesAndDevicesAreNotEdited) {
-    TempDir dir;
+    test::TempDir dir;
     ASSERT_TRUE(std::filesystem::create_directory(PathFromName(dir.File("d"))));
     for (const std::string& path : {dir.File("d"), std::string("NUL")}) {
         bool called = false;
