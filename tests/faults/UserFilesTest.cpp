@@ -34,8 +34,7 @@ class UserFiles : public CliTest {
         }
         CliTest::SetUp();
         ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
-        patch_ = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff_, "-")).out;
-        ASSERT_NE(patch_, "");
+        ASSERT_NE(patch_ = Convert(diff_, "-"), "");
     }
 
     // A file, or a folder when `bytes` is nothing, with the given mode and owner.
