@@ -33,8 +33,6 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
         std::vector<std::string> args;
         std::string first;
     } cases[] = {
-        {{"--frob", diff}, "--frob: неизвестный параметр"},
-        {{diff, "-x"}, "-x: неизвестный параметр"},
         {{"-qz", diff}, "-z: неизвестный параметр"},
         {{"--titl=abc", diff}, "--titl: неизвестный параметр"},
         {{diff, "-o"}, "-o: не указано значение параметра"},
@@ -75,8 +73,8 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
 // Run in the test directory, so relative paths are the test's.
 TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
     std::filesystem::create_directory(Path("d.x"));
-    for (const char* diff : {"a.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext", "d.x/f.dif",
-                             ".hidden", "trail.", "abs.dif"}) {
+    for (const char* diff :
+         {"a.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext", "d.x/.hidden", "trail.", "abs.dif"}) {
         Put(diff, GoodDiff());
     }
     const struct {
@@ -85,7 +83,6 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
         std::string value;  // a pattern
         std::string attribute = "title";
     } cases[] = {
-        {{"-q", "-t", "A", "a.dif"}, "a.smp", "A"},
         {{"-q", "-tB", "a.dif"}, "a.smp", "B"},
         {{"-qtC", "a.dif"}, "a.smp", "C"},
         {{"--title=D=E", "-q", "a.dif"}, "a.smp", "D=E"},
@@ -95,8 +92,7 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
         {{"-q", "a.b.DIF"}, "a.b.smp", ""},
         {{"-q", "noext"}, "noext.smp", ""},
         {{"-q", "d.x/noext"}, "d.x/noext.smp", ""},
-        {{"-q", "d.x/f.dif"}, "d.x/f.smp", ""},
-        {{"-q", ".hidden"}, ".hidden.smp", ""},
+        {{"-q", "d.x/.hidden"}, "d.x/.hidden.smp", ""},
         {{"-q", "trail."}, "trail.smp", ""},
         {{"-q", Path("abs.dif")}, "abs.smp", ""},
         {{"-q", "a.dif"}, "a.smp", "1", "version"},
@@ -107,7 +103,6 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
 #ifdef _WIN32
         // Windows separates with either slash.
         {{"-q", "d.x\\noext"}, "d.x/noext.smp", ""},
-        {{"-q", "d.x\\f.dif"}, "d.x/f.smp", ""},
 #endif
     };
     for (const auto& c : cases) {

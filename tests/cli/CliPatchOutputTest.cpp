@@ -86,11 +86,8 @@ TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
         folder += "/Папка 漢";
         std::filesystem::create_directory(PathFromName(folder));
     }
-#ifdef _WIN32
-    const std::string program = folder + "/quorrel-cli.exe";
-#else
-    const std::string program = folder + "/quorrel-cli";
-#endif
+    const std::string program =
+        folder + "/" + std::filesystem::path(QUORREL_CLI_PATH).filename().string();
     std::filesystem::copy_file(QUORREL_CLI_PATH, PathFromName(program));
     const ProcessResult r = RunProcess(program, {"-q", Put("a.dif", GoodDiff())});
     EXPECT_EQ(0, r.exitCode) << r.err;

@@ -60,6 +60,8 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"-i", Path("no.bin"), good}, 1, Path("no.bin") + unread},
 #ifndef _WIN32
         {{huge}, 1, huge + unread},
+        {{larger}, 1, larger + unread},
+        {{"-i", huge, good}, 1, huge + unread},
         {{"-i", larger, good}, 1, larger + unread},
 #endif
         {{"-r", "-1", good}, 2, "-r: Введите целое положительное число."},
