@@ -97,10 +97,10 @@ TEST_P(KillDuringReplace, LeavesTheOldPatchOrTheWholeNewOne) {
     EXPECT_EQ(later.exitCode, 0) << later.err;
     EXPECT_TRUE(ReadFile(out) == newPatch) << "the save after the kills wrote something else";
     // The temporary has a name only between its sync and the rename, an instant no kill hits.
-    const auto names = ListDirectory(dir_.path());
-    EXPECT_LE(std::count_if(names.begin(), names.end(),
-                            [](const std::string& n) { return n.starts_with(".out.smp."); }),
-              1);
+    EXPECT_LE(
+        std::ranges::count_if(ListDirectory(dir_.path()),
+                              [](const std::string& n) { return n.starts_with(".out.smp."); }),
+        1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, KillDuringReplace, ::testing::Values(false, true),
