@@ -1,4 +1,4 @@
-// The command line itself: help, version, usage errors, option forms, derived output paths.
+// The command line itself: help, version, usage errors, option forms, warnings, output paths.
 #include <filesystem>
 #include <regex>
 
@@ -70,19 +70,35 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
     }
 }
 
-// Run in the test directory, so relative paths are the test's.
-TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
+// Run in the test directory, so relative paths are the test's. Image warnings come once, unless
+// quiet, and old bytes come from any image.
+TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastComponent) {
     std::filesystem::create_directory(Path("d.x"));
-    for (const char* diff :
-         {"a.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext", "d.x/.hidden", "trail.", "abs.dif"}) {
+    for (const char* diff : {"a.dif", "b.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext",
+                             "d.x/.hidden", "trail.", "abs.dif"}) {
         Put(diff, GoodDiff());
     }
+    Put("small.bin", CountingBytes(64, 0x40));
+    const std::string tooSmall = "quorrel-cli: small.bin: Некорректный BIN-файл!\n";
     const struct {
         std::vector<std::string> args;
         std::string output;
         std::string value;  // a pattern
         std::string attribute = "title";
+        std::string element = "info";
+        std::string input = {};
+        std::string err = {};
     } cases[] = {
+        {{"a.dif", "b.dif"}, "a.smp", "<none>", "from", "nord", "", kNoImageWarning},
+        {{"-i", "small.bin", "a.dif"},
+         "a.smp",
+         "505152",
+         "from",
+         "nord",
+         "",
+         tooSmall + kNoImageWarning},
+        {{"-q", "-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord"},
+        {{"-i", "-", "a.dif", "-q"}, "a.smp", "505152", "from", "nord", CountingBytes(64, 0x40)},
         {{"-q", "-tB", "a.dif"}, "a.smp", "B"},
         {{"-qtC", "a.dif"}, "a.smp", "C"},
         {{"--title=D=E", "-q", "a.dif"}, "a.smp", "D=E"},
@@ -106,9 +122,10 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
 #endif
     };
     for (const auto& c : cases) {
-        const ProcessResult r = Run(c.args, {{}, dir_.path()});
+        const ProcessResult r = Run(c.args, {c.input, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.output << ": " << r.err;
-        const std::string value = Attribute(ReadFile(Path(c.output)), "info", c.attribute);
+        EXPECT_EQ(c.err, r.err) << c.output;
+        const std::string value = Attribute(ReadFile(Path(c.output)), c.element, c.attribute);
         EXPECT_TRUE(std::regex_match(value, std::regex(c.value))) << value << " !~ " << c.value;
         std::filesystem::remove(Path(c.output));
     }

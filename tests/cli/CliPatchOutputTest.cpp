@@ -39,31 +39,6 @@ TEST_F(CliTest, WritesThePatchByteForByte) {
     EXPECT_EQ(expected, r.out);
 }
 
-TEST_F(CliTest, ImageWarningsOnceUnlessQuietAndOldBytesFromAnyImage) {
-    const std::string a = Put("a.dif", GoodDiff());
-    const std::string b = Put("b.dif", GoodDiff());
-    const std::string small = Put("small.bin", CountingBytes(64, 0x40));
-    const std::string tooSmall = "quorrel-cli: " + small + ": Некорректный BIN-файл!\n";
-    const struct {
-        std::vector<std::string> args;
-        std::string input;
-        std::string err;
-        std::string from;  // of the change in a.smp
-    } cases[] = {
-        {{a, b}, "", kNoImageWarning, "<none>"},
-        {{"-i", small, a}, "", tooSmall + kNoImageWarning, "505152"},
-        {{"-q", "-i", small, a}, "", "", "505152"},
-        {{"-i", "-", a, "-q"}, CountingBytes(64, 0x40), "", "505152"},
-    };
-    for (const auto& c : cases) {
-        const ProcessResult r = Run(c.args, {c.input});
-        EXPECT_EQ(0, r.exitCode) << c.args[1];
-        EXPECT_EQ(c.err, r.err) << c.args[1];
-        EXPECT_EQ(c.from, Attribute(ReadFile(Path("a.smp")), "nord", "from")) << c.args[1];
-        std::filesystem::remove(Path("a.smp"));
-    }
-}
-
 TEST_F(CliTest, StandardStreamsServeForDiffAndPatch) {
     // Zero bytes, CR LF and high bytes survive: the streams are binary.
     const std::string diff = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
