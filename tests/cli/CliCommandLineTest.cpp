@@ -80,6 +80,8 @@ TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastCompone
     }
     Put("small.bin", CountingBytes(64, 0x40));
     const std::string tooSmall = "quorrel-cli: small.bin: Некорректный BIN-файл!\n";
+    // Zero bytes, CR LF and high bytes survive: the standard streams are binary.
+    const std::string binary = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
     const struct {
         std::vector<std::string> args;
         std::string output;
@@ -99,6 +101,9 @@ TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastCompone
          tooSmall + kNoImageWarning},
         {{"-q", "-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord"},
         {{"-i", "-", "a.dif", "-q"}, "a.smp", "505152", "from", "nord", CountingBytes(64, 0x40)},
+        {{"-q", "-o", "in.smp", "-"}, "in.smp", "00ff0d0a", "to", "nord", binary},
+        // With no name to derive a path from, the patch goes to standard output.
+        {{"-q", "-"}, "-", "00ff0d0a", "to", "nord", binary},
         {{"-q", "-tB", "a.dif"}, "a.smp", "B"},
         {{"-qtC", "a.dif"}, "a.smp", "C"},
         {{"--title=D=E", "-q", "a.dif"}, "a.smp", "D=E"},
@@ -125,8 +130,10 @@ TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastCompone
         const ProcessResult r = Run(c.args, {c.input, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.output << ": " << r.err;
         EXPECT_EQ(c.err, r.err) << c.output;
-        const std::string value = Attribute(ReadFile(Path(c.output)), c.element, c.attribute);
+        const std::string patch = c.output == "-" ? r.out : ReadFile(Path(c.output));
+        const std::string value = Attribute(patch, c.element, c.attribute);
         EXPECT_TRUE(std::regex_match(value, std::regex(c.value))) << value << " !~ " << c.value;
+        EXPECT_FALSE(FileExists(Path("-.smp")));
         std::filesystem::remove(Path(c.output));
     }
 }

@@ -39,20 +39,6 @@ TEST_F(CliTest, WritesThePatchByteForByte) {
     EXPECT_EQ(expected, r.out);
 }
 
-TEST_F(CliTest, StandardStreamsServeForDiffAndPatch) {
-    // Zero bytes, CR LF and high bytes survive: the streams are binary.
-    const std::string diff = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
-    ProcessResult r = Run({"-q", "-o", Path("in.smp"), "-"}, {diff});
-    EXPECT_EQ(0, r.exitCode) << r.err;
-    EXPECT_EQ("00ff0d0a", Attribute(ReadFile(Path("in.smp")), "nord", "to"));
-
-    // With no name to derive a path from, the patch goes to standard output.
-    r = Run({"-q", "-"}, {diff, dir_.path()});
-    EXPECT_EQ(0, r.exitCode) << r.err;
-    EXPECT_EQ("00ff0d0a", Attribute(r.out, "nord", "to"));
-    EXPECT_FALSE(FileExists(Path("-.smp")));
-}
-
 TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
     // Away from the fixture's own Quorrel.ini, in folders no code page names, below the length
     // past which Windows starts no program.
