@@ -79,7 +79,8 @@ TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastCompone
         Put(diff, GoodDiff());
     }
     Put("small.bin", CountingBytes(64, 0x40));
-    const std::string tooSmall = "quorrel-cli: small.bin: Некорректный BIN-файл!\n";
+    const std::string tooSmall =
+        std::string("quorrel-cli: small.bin: Некорректный BIN-файл!\n") + kNoImageWarning;
     // Zero bytes, CR LF and high bytes survive: the standard streams are binary.
     const std::string binary = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
     const struct {
@@ -92,13 +93,7 @@ TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastCompone
         std::string err = {};
     } cases[] = {
         {{"a.dif", "b.dif"}, "a.smp", "<none>", "from", "nord", "", kNoImageWarning},
-        {{"-i", "small.bin", "a.dif"},
-         "a.smp",
-         "505152",
-         "from",
-         "nord",
-         "",
-         tooSmall + kNoImageWarning},
+        {{"-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord", "", tooSmall},
         {{"-q", "-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord"},
         {{"-i", "-", "a.dif", "-q"}, "a.smp", "505152", "from", "nord", CountingBytes(64, 0x40)},
         {{"-q", "-o", "in.smp", "-"}, "in.smp", "00ff0d0a", "to", "nord", binary},
