@@ -1,4 +1,4 @@
-// The command line itself: help, version, usage errors, option forms, derived output paths.
+// The command line itself: help, version, usage errors, option forms, warnings, output paths.
 #include <filesystem>
 #include <regex>
 
@@ -33,8 +33,6 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
         std::vector<std::string> args;
         std::string first;
     } cases[] = {
-        {{"--frob", diff}, "--frob: неизвестный параметр"},
-        {{diff, "-x"}, "-x: неизвестный параметр"},
         {{"-qz", diff}, "-z: неизвестный параметр"},
         {{"--titl=abc", diff}, "--titl: неизвестный параметр"},
         {{diff, "-o"}, "-o: не указано значение параметра"},
@@ -72,20 +70,35 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
     }
 }
 
-// Run in the test directory, so relative paths are the test's.
-TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
+// Run in the test directory, so relative paths are the test's. Image warnings come once, unless
+// quiet, and old bytes come from any image.
+TEST_F(CliTest, OptionFormsFieldsWarningsAndOutputPathsDerivedFromTheLastComponent) {
     std::filesystem::create_directory(Path("d.x"));
-    for (const char* diff : {"a.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext", "d.x/f.dif",
-                             ".hidden", "trail.", "abs.dif"}) {
+    for (const char* diff : {"a.dif", "b.dif", "-x.dif", "a.b.DIF", "noext", "d.x/noext",
+                             "d.x/.hidden", "trail.", "abs.dif"}) {
         Put(diff, GoodDiff());
     }
+    Put("small.bin", CountingBytes(64, 0x40));
+    const std::string tooSmall =
+        std::string("quorrel-cli: small.bin: Некорректный BIN-файл!\n") + kNoImageWarning;
+    // Zero bytes, CR LF and high bytes survive: the standard streams are binary.
+    const std::string binary = DiffBuilder().Nord(0x20, std::string("\x00\xff\x0d\x0a", 4)).bytes();
     const struct {
         std::vector<std::string> args;
         std::string output;
         std::string value;  // a pattern
         std::string attribute = "title";
+        std::string element = "info";
+        std::string input = {};
+        std::string err = {};
     } cases[] = {
-        {{"-q", "-t", "A", "a.dif"}, "a.smp", "A"},
+        {{"a.dif", "b.dif"}, "a.smp", "<none>", "from", "nord", "", kNoImageWarning},
+        {{"-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord", "", tooSmall},
+        {{"-q", "-i", "small.bin", "a.dif"}, "a.smp", "505152", "from", "nord"},
+        {{"-i", "-", "a.dif", "-q"}, "a.smp", "505152", "from", "nord", CountingBytes(64, 0x40)},
+        {{"-q", "-o", "in.smp", "-"}, "in.smp", "00ff0d0a", "to", "nord", binary},
+        // With no name to derive a path from, the patch goes to standard output.
+        {{"-q", "-"}, "-", "00ff0d0a", "to", "nord", binary},
         {{"-q", "-tB", "a.dif"}, "a.smp", "B"},
         {{"-qtC", "a.dif"}, "a.smp", "C"},
         {{"--title=D=E", "-q", "a.dif"}, "a.smp", "D=E"},
@@ -95,8 +108,7 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
         {{"-q", "a.b.DIF"}, "a.b.smp", ""},
         {{"-q", "noext"}, "noext.smp", ""},
         {{"-q", "d.x/noext"}, "d.x/noext.smp", ""},
-        {{"-q", "d.x/f.dif"}, "d.x/f.smp", ""},
-        {{"-q", ".hidden"}, ".hidden.smp", ""},
+        {{"-q", "d.x/.hidden"}, "d.x/.hidden.smp", ""},
         {{"-q", "trail."}, "trail.smp", ""},
         {{"-q", Path("abs.dif")}, "abs.smp", ""},
         {{"-q", "a.dif"}, "a.smp", "1", "version"},
@@ -107,14 +119,16 @@ TEST_F(CliTest, OptionFormsFieldsAndOutputPathsDerivedFromTheLastComponent) {
 #ifdef _WIN32
         // Windows separates with either slash.
         {{"-q", "d.x\\noext"}, "d.x/noext.smp", ""},
-        {{"-q", "d.x\\f.dif"}, "d.x/f.smp", ""},
 #endif
     };
     for (const auto& c : cases) {
-        const ProcessResult r = Run(c.args, {{}, dir_.path()});
+        const ProcessResult r = Run(c.args, {c.input, dir_.path()});
         EXPECT_EQ(0, r.exitCode) << c.output << ": " << r.err;
-        const std::string value = Attribute(ReadFile(Path(c.output)), "info", c.attribute);
+        EXPECT_EQ(c.err, r.err) << c.output;
+        const std::string patch = c.output == "-" ? r.out : ReadFile(Path(c.output));
+        const std::string value = Attribute(patch, c.element, c.attribute);
         EXPECT_TRUE(std::regex_match(value, std::regex(c.value))) << value << " !~ " << c.value;
+        EXPECT_FALSE(FileExists(Path("-.smp")));
         std::filesystem::remove(Path(c.output));
     }
 }

@@ -65,6 +65,11 @@ class CliTest : public ::testing::Test {
     std::vector<std::string> ConvertArgs(const std::string& diff, const std::string& out) const {
         return {"--settings", settingsPath_, "--id", "01020304", "-q", diff, "-o", out};
     }
+    // The patch that run writes; empty when it fails.
+    std::string Convert(const std::string& diff, const std::string& out) const {
+        const ProcessResult r = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, out));
+        return r.exitCode != 0 ? "" : out == "-" ? r.out : ReadFile(out);
+    }
 
     // Writes `bytes` to a file in the test directory and returns its path.
     std::string Put(const std::string& name, std::string_view bytes) const {

@@ -81,7 +81,6 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"-o", Path("no/dir/a.smp"), good}, 3, Path("no/dir/a.smp") + ": Ошибка открытия файла!"},
         {{"-o", Path("dir.dif"), good}, 3, Path("dir.dif") + ": Ошибка открытия файла!"},
         {{smpNamedDiff}, 3, smpNamedDiff + overInput},
-        {{"-o", good, good}, 3, good + overInput},
         {{"-i", image, "-o", image, good}, 3, image + overInput},
         {{"-o", Path("./a.dif"), good}, 3, Path("./a.dif") + overInput},
         {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},

@@ -34,8 +34,7 @@ class UserFiles : public CliTest {
         }
         CliTest::SetUp();
         ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
-        patch_ = RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff_, "-")).out;
-        ASSERT_NE(patch_, "");
+        ASSERT_NE(patch_ = Convert(diff_, "-"), "");
     }
 
     // A file, or a folder when `bytes` is nothing, with the given mode and owner.
@@ -112,21 +111,17 @@ TEST_F(UserFiles, SettingsInAClosedFolderGetTheirDefaults) {
 
 // FAT keeps no modes or owners: changing them is refused, which must not fail a save.
 TEST_F(UserFiles, FatFileSystemsTakeSavesAndReplacements) {
-    if (std::system("command -v mkfs.vfat >/dev/null 2>&1") != 0) {
-        GTEST_SKIP() << "mkfs.vfat is not installed";
-    }
     if (::unshare(CLONE_NEWNS) != 0 ||
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
         GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
     }
     const std::string image = Path("fat.img");
     const std::string mountPoint = Stage(Path("fat"), {}, 0755, 0);
-    const std::string make = "mkfs.vfat -C " + image + " 4096 >/dev/null";
-    const std::string mount =
-        "mount -o loop,uid=65534,gid=65534,umask=022 " + image + " " + mountPoint + " 2>/dev/null";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    const std::string mount = "mkfs.vfat -C " + image + " 4096 >/dev/null 2>&1 && mount -o " +
+                              "loop,uid=65534,gid=65534,umask=022 " + image + " " + mountPoint +
+                              " 2>/dev/null";
     if (std::system(mount.c_str()) != 0) {
-        GTEST_SKIP() << "this kernel mounts no FAT image through a loop device";
+        GTEST_SKIP() << "no FAT image can be made and mounted through a loop device here";
     }
     const std::string out = mountPoint + "/patch.smp";
     for (int round = 0; round < 2; ++round) {
