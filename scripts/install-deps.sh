@@ -10,7 +10,7 @@ for mode in "${@:-test}"; do
     case "$mode" in
         run) packages+=("${build[@]}" "${linux[@]}") ;;
         test) packages+=("${build[@]}" "${linux[@]}" clang-14 libclang-rt-14-dev googletest
-                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth libxcb1-dev
+                         libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth
                          dosfstools) ;;
         package) packages+=("${build[@]}" "${linux[@]}" dpkg-dev fakeroot file lintian appstream
                             desktop-file-utils) ;;
