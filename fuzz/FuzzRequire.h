@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "DiffBuilder.h"
+
 // A broken property aborts, so libFuzzer records the input and a replay fails.
 #define QUORREL_REQUIRE(condition)                                                                \
     do {                                                                                          \
@@ -19,16 +21,9 @@
 // One change line as a patch holds it, written without the product's encoder.
 inline std::string NordLine(std::uint32_t offset, std::optional<std::string_view> from,
                             std::string_view to) {
-    const auto hex = [](std::string_view bytes) {
-        std::string out;
-        for (const char c : bytes) {
-            out += "0123456789abcdef"[static_cast<std::uint8_t>(c) >> 4];
-            out += "0123456789abcdef"[static_cast<std::uint8_t>(c) & 15];
-        }
-        return out;
-    };
     char digits[16];
     std::snprintf(digits, sizeof digits, "%06x", static_cast<unsigned>(offset));
     return "   <nord offset=\"0x" + std::string(digits) + "\"" +
-           (from ? " from=\"" + hex(*from) + "\"" : "") + " to=\"" + hex(to) + "\" />\r\n";
+           (from ? " from=\"" + quorrel::test::Hex(*from) + "\"" : "") + " to=\"" +
+           quorrel::test::Hex(to) + "\" />\r\n";
 }
