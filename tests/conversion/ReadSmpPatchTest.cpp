@@ -61,6 +61,9 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
          "строка 2: перед <changes> нет элемента <patchdata>"},
         {"<patch>\n<patchdatax>\n<changes>\n</changes></patchdata></patch>",
          "строка 3: перед <changes> нет элемента <patchdata>"},
+        // Nothing before it: a look before the text would show under the sanitizer.
+        {"  <changes></changes></patchdata></patch>",
+         "строка 1: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
          "строка 6: нечётное число шестнадцатеричных цифр"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"), "строка 6: " + notHex},
