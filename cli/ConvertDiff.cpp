@@ -4,6 +4,7 @@
 
 #include "CliTexts.h"
 #include "DefaultOutputPath.h"
+#include "DiffBlockSource.h"
 #include "FileChecks.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
@@ -66,13 +67,14 @@ ExitStatus Report(const SaveResult& result, const std::string& output, const Run
 
 // The text goes out piece by piece as it is composed; an image that fails meanwhile leaves the
 // output file as it was.
-ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const LoadedFile& diff,
-                      RunContext& run) {
+ExitStatus WritePatch(const std::string& output, const PatchInfo& info, ByteSource& diff,
+                      const std::string& shown, RunContext& run) {
     const std::string id = run.options.id.value_or(MakePatchId());
     if (output == "-") {
         int cause = 0;
+        DiffBlockSource blocks(diff);
         const StreamOutcome outcome =
-            StreamSmpPatch(info, id, diff, run.image, [&cause](std::string_view piece) {
+            StreamSmpPatch(info, id, blocks, run.image, [&cause](std::string_view piece) {
                 cause = WriteStream(1, piece);
                 return cause == 0;
             });
@@ -81,7 +83,7 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
             return ExitStatus::NotWritten;
         }
         if (!outcome.error.empty()) {
-            run.reporter.Error(run.imageShown, outcome.error);
+            run.reporter.Error(outcome.imageFailed ? run.imageShown : shown, outcome.error);
             return ExitStatus::InputRefused;
         }
         return ExitStatus::Written;
@@ -91,13 +93,14 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
         return ExitStatus::NotWritten;
     }
     FileSave save(PathFromName(output));
+    DiffBlockSource blocks(diff);
     const StreamOutcome outcome =
-        StreamSmpPatch(info, id, diff, run.image, [&save](std::string_view piece) {
+        StreamSmpPatch(info, id, blocks, run.image, [&save](std::string_view piece) {
             save.Write(piece);
             return save.result().saved();
         });
     if (!outcome.error.empty()) {
-        run.reporter.Error(run.imageShown, outcome.error);
+        run.reporter.Error(outcome.imageFailed ? run.imageShown : shown, outcome.error);
         return ExitStatus::InputRefused;
     }
     if (!save.result().saved()) {
@@ -152,11 +155,13 @@ ExitStatus ConvertDiff(const std::string& diffPath, RunContext& run) {
     }
 
     // A DIFF that cannot be walked to its end is refused before anything is written.
-    if (const std::string_view error = CheckDiffBlocks(diff); !error.empty()) {
+    MemoryBytes bytes(diff.view());
+    DiffBlockSource walk(bytes);
+    if (const std::string_view error = CheckBlocks(walk); !error.empty()) {
         run.reporter.Error(shown, error);
         return ExitStatus::InputRefused;
     }
-    return WritePatch(OutputPathFor(diffPath, run.options), info, diff, run);
+    return WritePatch(OutputPathFor(diffPath, run.options), info, bytes, shown, run);
 }
 
 }  // namespace quorrel
