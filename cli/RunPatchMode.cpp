@@ -1,18 +1,20 @@
 #include "RunPatchMode.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "CliTexts.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
+#include "ImageOutput.h"
+#include "InputBytes.h"
 #include "Messages.h"
+#include "OpenedImage.h"
 #include "OutputGuard.h"
-#include "PatchFit.h"
-#include "ReadInput.h"
-#include "ReadSmpPatch.h"
-#include "WriteStream.h"
+#include "PatchFitter.h"
+#include "SmpTextChanges.h"
 
 namespace quorrel {
 
@@ -20,6 +22,8 @@ namespace {
 
 // More would only bury the offset; the line number leads to the rest.
 constexpr std::size_t kShownBytes = 16;
+// The patch text passes through this buffer, which also holds each change while it is compared.
+constexpr std::size_t kPatchBuffer = std::size_t{1} << 20;
 
 // `text` with each "%s" replaced by the next of `values`.
 std::string Fill(std::string_view text, std::initializer_list<std::string_view> values) {
@@ -80,23 +84,7 @@ std::string MisfitReport(const PatchFit& fit, PatchDirection direction) {
     return text;
 }
 
-ExitStatus WriteImage(const CliOptions& options, std::string_view bytes, const Reporter& reporter) {
-    const std::string& output = *options.output;
-    if (output == "-") {
-        if (const int cause = WriteStream(1, bytes); cause != 0) {
-            reporter.FileError(cause, cli::kStdoutName);
-            return ExitStatus::NotWritten;
-        }
-        return ExitStatus::Written;
-    }
-    // The image may be replaced in place; the patch may not, it is the record of the change.
-    OutputGuard guard;
-    guard.Protect(options.patch);
-    if (options.patch != "-" && guard.Covers(output)) {
-        reporter.Error(output, cli::kOutputIsPatch);
-        return ExitStatus::NotWritten;
-    }
-    const SaveResult saved = SaveFile(PathFromName(output), bytes);
+ExitStatus Report(const SaveResult& saved, const std::string& output, const Reporter& reporter) {
     switch (saved.outcome) {
         case SaveOutcome::Saved:
             return ExitStatus::Written;
@@ -110,61 +98,115 @@ ExitStatus WriteImage(const CliOptions& options, std::string_view bytes, const R
     return ExitStatus::NotWritten;
 }
 
+// The patch's own refusal, found by reading it to its end; empty when it reads.
+std::string PatchRefusal(PatchChanges& changes) {
+    changes.Rewind();
+    for (ChangeHead change; changes.Next(change);) {
+    }
+    return std::string(changes.error());
+}
+
+struct Names {
+    std::string patch;
+    std::string image;
+};
+
+// Nothing reaches the output before the verdict is known; a save that fails midway leaves the
+// file as it was.
+ExitStatus WriteImage(const CliOptions& options, PatchFitter& fitter, const OpenedImage& image,
+                      const Names& shown, const Reporter& reporter) {
+    const std::string& output = *options.output;
+    std::optional<FileSave> save;
+    if (output != "-") {
+        // The image may be replaced in place; the patch may not, it is the record of the change.
+        OutputGuard guard;
+        guard.Protect(options.patch);
+        if (options.patch != "-" && guard.Covers(output)) {
+            reporter.Error(output, cli::kOutputIsPatch);
+            return ExitStatus::NotWritten;
+        }
+        save.emplace(PathFromName(output));
+    }
+    ImageOutput sink(save ? &*save : nullptr, image.file(), image.held());
+    switch (fitter.Write(sink)) {
+        case PatchFitter::Written::Done:
+            return save ? Report(save->Commit(), output, reporter) : ExitStatus::Written;
+        case PatchFitter::Written::PatchFailed:
+            reporter.Error(shown.patch, msg::kReadError);
+            return ExitStatus::InputRefused;
+        case PatchFitter::Written::ImageFailed:
+            break;
+        case PatchFitter::Written::SinkFailed:
+            if (sink.imageFailed()) {
+                break;
+            }
+            if (!save) {
+                reporter.FileError(sink.streamCause(), cli::kStdoutName);
+                return ExitStatus::NotWritten;
+            }
+            return Report(save->result(), output, reporter);
+    }
+    reporter.Error(shown.image, msg::kReadError);
+    return ExitStatus::InputRefused;
+}
+
 }  // namespace
 
 ExitStatus RunPatchMode(const CliOptions& options, const Reporter& reporter) {
-    const std::string patchShown = options.patch == "-" ? cli::kStdinName : options.patch;
-    const std::string imageShown = *options.image == "-" ? cli::kStdinName : *options.image;
-
-    SmpReadResult patch;
-    {
-        const LoadedFile file = ReadInput(options.patch);
-        if (file.failed()) {
-            reporter.Error(patchShown, msg::kReadError);
-            return ExitStatus::InputRefused;
-        }
-        patch = ReadSmpPatch(file.view());
-    }
-    if (!patch.error.empty()) {
-        reporter.Error(patchShown, patch.error);
+    const Names shown{options.patch == "-" ? cli::kStdinName : options.patch,
+                      *options.image == "-" ? cli::kStdinName : *options.image};
+    InputBytes patch(options.patch, kPatchBuffer);
+    if (patch.bytes() == nullptr) {
+        reporter.Error(shown.patch, msg::kReadError);
         return ExitStatus::InputRefused;
     }
-    PatchFit fit;
+    SmpTextChanges changes(*patch.bytes());
+    OpenedImage image;
+    image.Open(*options.image);
     const PatchDirection direction =
         options.patchMode == PatchMode::Revert ? PatchDirection::Revert : PatchDirection::Apply;
-    {
-        const LoadedFile image = ReadInput(*options.image);
-        if (image.failed()) {
-            reporter.Error(imageShown, msg::kReadError);
+    std::optional<PatchFitter> fitter;
+    PatchFit fit;
+    if (image.bytes() != nullptr) {
+        fitter.emplace(changes, *image.bytes(), direction);
+        fit = fitter->Fit();
+    }
+    // A patch that cannot be read is named before an image that cannot, whichever failed first.
+    if (fit.patchError.empty() && (image.bytes() == nullptr || fit.imageFailed)) {
+        fit.patchError = PatchRefusal(changes);
+        if (fit.patchError.empty()) {
+            reporter.Error(shown.image, msg::kReadError);
             return ExitStatus::InputRefused;
         }
-        fit = FitPatch(patch.changes, image.view(), direction);
     }
-    patch.changes.clear();
+    if (!fit.patchError.empty()) {
+        reporter.Error(shown.patch, fit.patchError);
+        return ExitStatus::InputRefused;
+    }
 
     if (fit.overlaps) {
-        reporter.Warning(patchShown, cli::kOverlaps);
+        reporter.Warning(shown.patch, cli::kOverlaps);
     }
     if (fit.someWithoutFrom && direction == PatchDirection::Apply) {
-        reporter.Warning(patchShown, cli::kNoFromChecked);
+        reporter.Warning(shown.patch, cli::kNoFromChecked);
     }
     switch (fit.verdict) {
         case FitVerdict::AlreadyDone:
-            reporter.Error(patchShown, direction == PatchDirection::Apply
-                                           ? cli::kPatchApplied.view()
-                                           : cli::kPatchReverted.view());
+            reporter.Error(shown.patch, direction == PatchDirection::Apply
+                                            ? cli::kPatchApplied.view()
+                                            : cli::kPatchReverted.view());
             return ExitStatus::InputRefused;
         case FitVerdict::DoesNotFit:
-            reporter.Error(patchShown, MisfitReport(fit, direction));
+            reporter.Error(shown.patch, MisfitReport(fit, direction));
             return ExitStatus::InputRefused;
         case FitVerdict::Fits:
             break;
     }
     if (options.patchMode == PatchMode::Check) {
-        reporter.Error(patchShown, cli::kPatchFits);
+        reporter.Error(shown.patch, cli::kPatchFits);
         return ExitStatus::Written;
     }
-    return WriteImage(options, fit.image, reporter);
+    return WriteImage(options, *fitter, image, shown, reporter);
 }
 
 }  // namespace quorrel
