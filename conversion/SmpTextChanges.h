@@ -19,7 +19,9 @@ class SmpTextChanges final : public PatchChanges {
     bool Bytes(bool from, std::uint64_t skip, std::size_t n, std::uint8_t* out) override {
         return reader_->Decode(from ? current_.fromAt : current_.toAt, skip, n, out);
     }
-    std::string_view error() const override { return reader_->error(); }
+    std::string_view error() const override {
+        return reader_ ? std::string_view(reader_->error()) : std::string_view();
+    }
 
   private:
     ByteSource& text_;

@@ -19,7 +19,7 @@ struct StreamOutcome {
     bool sinkFailed = false;
 };
 
-inline constexpr std::size_t kDefaultTextChunk = std::size_t{4} << 20;
+inline constexpr std::size_t kDefaultTextChunk = std::size_t{1} << 20;
 
 // Composes the SMP patch text of `blocks` into `sink`, in pieces of at most `chunk` bytes made in
 // one buffer, so that text of any size takes bounded memory. `image` may be null. Blocks whose
