@@ -375,16 +375,7 @@ bool PatchFitter::FitExactly(bool allInside) {
 }
 
 bool PatchFitter::WriteHeld(ImageSink& sink) {
-    const std::uint32_t size = image_.size();
-    constexpr std::size_t kWritePiece = std::size_t{8} << 20;
-    for (std::uint64_t done = 0; done < size;) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kWritePiece, size - done));
-        if (!sink.Write({held_.get() + done, n})) {
-            return false;
-        }
-        done += n;
-    }
-    return true;
+    return sink.Write({held_.get(), image_.size()});
 }
 
 PatchFitter::Written PatchFitter::Write(ImageSink& sink) {

@@ -98,12 +98,9 @@ bool SmpReader::Eat(std::string_view s) {
     return true;
 }
 
-// Lines are counted by LF, so CR LF and LF files number theirs alike.
+// Lines are counted by LF, so CR LF and LF files number theirs alike. Every position asked for
+// lies at or after the last one, or at or after the start of the element being read.
 std::uint32_t SmpReader::LineAt(std::uint64_t at) {
-    if (at < lineFrom_) {
-        lineFrom_ = 0;
-        lineFromLine_ = 1;
-    }
     span_ = nullptr;
     while (lineFrom_ < at) {
         const std::span<const std::uint8_t> got = text_.Read(lineFrom_, 1);

@@ -98,6 +98,7 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         // Reverted in reverse order, the earliest change's `from` wins a byte.
         {true, {ab, {3, "Xe", "DE", 9}}, "abADEfgh", Revert, Fits, "abcdefgh", {}},
         {true, {ab, {3, "Xe", "DE", 9}}, "abcdefgh", Revert, AlreadyDone, "", {Differs, Differs}},
+        {true, {{6, "gh", "GH", 7}, {7, "h", "Z", 8}}, "abcdefGZ", Revert, Fits, "abcdefgh", {}},
         {false, {ab}, "abcdefgh", Revert, AlreadyDone, "", {Differs}},
         {true, {abNoFrom, ab}, "abABefgh", Revert, DoesNotFit, "", {NoFrom}},
         {true, SmpChanges(7, ab), "abxyefgh", Apply, DoesNotFit, "", std::vector<R>(5, Differs)},

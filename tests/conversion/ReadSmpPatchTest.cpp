@@ -109,6 +109,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         // Nothing before it: a look before the text would show under the sanitizer.
         {"  <changes></changes></patchdata></patch>",
          "строка 1: перед <changes> нет элемента <patchdata>"},
+        {"<changes>\n</changes></patchdata></patch>",
+         "строка 1: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
          "строка 6: нечётное число шестнадцатеричных цифр"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"), "строка 6: " + notHex},
@@ -129,6 +131,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\"to=\"00\"/>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
+        {Doc("<nord to=\"00\" offset=\"0x1/>"), notAttribute},
         {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: " + notNord},
         // A second list inside the first hides nothing: neither the changes before it...
