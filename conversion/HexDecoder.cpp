@@ -150,6 +150,24 @@ std::size_t DigitRunSse2(const char* text, std::size_t n) {
     return i + DigitRunScalar(text + i, n - i);
 }
 
+__attribute__((target("avx2"))) std::size_t DigitRunAvx2(const char* text, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i_u*>(text + i));
+        const __m256i digit = _mm256_sub_epi8(c, _mm256_set1_epi8('0'));
+        const __m256i letter =
+            _mm256_sub_epi8(_mm256_or_si256(c, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
+        const __m256i ok = _mm256_or_si256(
+            _mm256_cmpeq_epi8(_mm256_max_epu8(digit, _mm256_set1_epi8(9)), _mm256_set1_epi8(9)),
+            _mm256_cmpeq_epi8(_mm256_max_epu8(letter, _mm256_set1_epi8(5)), _mm256_set1_epi8(5)));
+        const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(ok));
+        if (mask != 0xFFFFFFFFu) {
+            return i + static_cast<std::size_t>(__builtin_ctz(~mask));
+        }
+    }
+    return i + DigitRunSse2(text + i, n - i);
+}
+
 bool HasSsse3() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("ssse3");
@@ -197,7 +215,8 @@ std::span<const HexDecoder> HexDecoders() {
 
 std::size_t HexDigitRun(const char* text, std::size_t n) {
 #ifdef QUORREL_HEX_X86
-    return DigitRunSse2(text, n);
+    static const auto run = HasAvx2() ? DigitRunAvx2 : DigitRunSse2;
+    return run(text, n);
 #else
     return DigitRunScalar(text, n);
 #endif
