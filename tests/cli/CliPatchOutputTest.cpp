@@ -158,17 +158,20 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
     }
 
     // A change longer than the reader's buffer and the pieces it is compared in, applied in
-    // place and reverted again.
+    // place (a second link keeps the file from being replaced, so it is written into while it is
+    // read) and reverted again.
     const std::string original = CountingBytes(1'500'000, 3);
     const std::string bytes = CountingBytes(600'000, 77);
     Put("large.bin", original);
     ASSERT_EQ(0, Run({"-q", "-i", Path("large.bin"), "-o", Path("large.smp"),
                       Put("large.dif", DiffBuilder().Nord(1000, bytes).bytes())})
                      .exitCode);
+    std::filesystem::create_hard_link(PathFromName(Path("large.bin")),
+                                      PathFromName(Path("link.bin")));
     const ProcessOptions here{"", dir_.path()};
     ASSERT_EQ(0,
               Run({"--apply", "large.smp", "-i", "large.bin", "-o", "large.bin"}, here).exitCode);
-    EXPECT_TRUE(ReadFile(Path("large.bin")) ==
+    EXPECT_TRUE(ReadFile(Path("link.bin")) ==
                 std::string(original).replace(1000, bytes.size(), bytes));
     EXPECT_TRUE(Run({"--revert", "large.smp", "-i", "large.bin", "-o", "-"}, here).out == original);
 }
