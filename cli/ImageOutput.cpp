@@ -25,6 +25,11 @@ bool ImageOutput::Write(std::span<const std::uint8_t> bytes) {
     return Put({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
+bool ImageOutput::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    save_->WriteAt(offset, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    return save_->result().saved();
+}
+
 bool ImageOutput::Copy(std::uint64_t offset, std::uint64_t n) {
     if (image_ == nullptr) {
         return Put(held_.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(n)));

@@ -21,6 +21,8 @@ class ImageOutput final : public ImageSink {
 
     bool Copy(std::uint64_t offset, std::uint64_t n) override;
     bool Write(std::span<const std::uint8_t> bytes) override;
+    bool CanOverwrite() const override { return save_ != nullptr && save_->CanWriteAt(); }
+    bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) override;
 
     // Why it stopped: the image could not be read; otherwise the save's result, or for standard
     // output the FileErrorText cause.

@@ -12,6 +12,9 @@ namespace {
 
 // Image and change bytes are compared and written in pieces of at most this size.
 constexpr std::size_t kPiece = std::size_t{256} << 10;
+// Below this many changed bytes a stretch apart, copying the image whole and writing the changes
+// over it costs less than a copy call for every stretch between them.
+constexpr std::uint64_t kOverwriteBelow = std::uint64_t{64} << 10;
 
 constexpr std::uint64_t kDigestStart = 14695981039346656037u;
 
@@ -87,6 +90,7 @@ void PatchFitter::AddRange(const ChangeHead& change) {
         return;
     }
     const std::uint64_t end = change.offset + change.count;
+    covered_ += change.count;
     sorted_ = sorted_ && change.offset >= lastEnd_;
     lastEnd_ = std::max(lastEnd_, end);
     const auto last = static_cast<std::uint32_t>(end - 1);
@@ -154,6 +158,7 @@ PatchFit PatchFitter::Fit() {
     ranges_.clear();
     sorted_ = true;
     lastEnd_ = 0;
+    covered_ = 0;
     held_.reset();
     const bool apply = direction_ == PatchDirection::Apply;
     const std::uint32_t size = image_.size();
@@ -198,6 +203,7 @@ PatchFit PatchFitter::Fit() {
         return failed;
     }
     fit_.overlaps = Overlap();
+    runs_ = ranges_.size();
     ranges_ = {};
     if (fit_.overlaps) {
         if (!FitExactly(allInside)) {
@@ -378,16 +384,32 @@ bool PatchFitter::WriteHeld(ImageSink& sink) {
     return sink.Write({held_.get(), image_.size()});
 }
 
-PatchFitter::Written PatchFitter::Write(ImageSink& sink) {
-    const bool from = direction_ == PatchDirection::Revert;
-    if (held_ == nullptr && !sorted_ && (!HoldImage() || !Place(from))) {
-        return fit_.imageFailed ? Written::ImageFailed : Written::PatchFailed;
+// The image copied whole, then each change written over it in patch order.
+PatchFitter::Written PatchFitter::Overwrite(ImageSink& sink, bool from) {
+    if (!sink.Copy(0, image_.size())) {
+        return Written::SinkFailed;
     }
-    if (held_ != nullptr) {
-        return WriteHeld(sink) ? Written::Done : Written::SinkFailed;
-    }
-    // In patch order the changes lie front to back: the image is copied up to each, and each
-    // written after it.
+    bool sinkFailed = false;
+    const bool walked = Walk([&](const ChangeHead& change) {
+        for (std::uint64_t done = 0; done < change.count;) {
+            const std::size_t n = PieceOf(change.count, done);
+            if (!Bytes(from, done, n, buffer_.get())) {
+                return false;
+            }
+            if (!sink.Overwrite(change.offset + done, {buffer_.get(), n})) {
+                sinkFailed = true;
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    });
+    return sinkFailed ? Written::SinkFailed : walked ? Written::Done : Written::PatchFailed;
+}
+
+// In patch order the changes lie front to back: the image is copied up to each, and each
+// written after it.
+PatchFitter::Written PatchFitter::Merge(ImageSink& sink, bool from) {
     std::uint64_t at = 0;
     bool sinkFailed = false;
     const bool walked = Walk([&](const ChangeHead& change) {
@@ -416,6 +438,23 @@ PatchFitter::Written PatchFitter::Write(ImageSink& sink) {
         return Written::SinkFailed;
     }
     return walked ? Written::Done : Written::PatchFailed;
+}
+
+PatchFitter::Written PatchFitter::Write(ImageSink& sink) {
+    const bool from = direction_ == PatchDirection::Revert;
+    if (held_ != nullptr) {
+        return WriteHeld(sink) ? Written::Done : Written::SinkFailed;
+    }
+    if (sink.CanOverwrite() && (!sorted_ || covered_ < runs_ * kOverwriteBelow)) {
+        return Overwrite(sink, from);
+    }
+    if (sorted_) {
+        return Merge(sink, from);
+    }
+    if (!HoldImage() || !Place(from)) {
+        return fit_.imageFailed ? Written::ImageFailed : Written::PatchFailed;
+    }
+    return WriteHeld(sink) ? Written::Done : Written::SinkFailed;
 }
 
 }  // namespace quorrel

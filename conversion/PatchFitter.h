@@ -14,9 +14,10 @@ namespace quorrel {
 
 // Fits a patch to an image as FitPatch does, and writes the result, without holding either: one
 // walk of the changes gives the verdict from the image bytes under them alone, another writes
-// the result, copying the image around the changes. Where changes overlap, the image is held
-// whole (and for a revert a bit per byte) to reproduce the order in which they are made; where
-// they only lie out of order, the image is held whole for the writing.
+// the result, copying the image around the changes, or copying it whole and writing the changes
+// over it where the output allows. Where changes overlap, the image is held whole (and for a
+// revert a bit per byte) to reproduce the order in which they are made; where they only lie out
+// of order and the output is written front to back, it is held whole for the writing.
 class PatchFitter {
   public:
     enum class Written { Done, PatchFailed, ImageFailed, SinkFailed };
@@ -50,6 +51,8 @@ class PatchFitter {
     bool Place(bool from);
     bool SameAsImage(bool& same);
     bool WriteHeld(ImageSink& sink);
+    Written Overwrite(ImageSink& sink, bool from);
+    Written Merge(ImageSink& sink, bool from);
 
     PatchChanges& changes_;
     FirmwareBytes& image_;
@@ -58,7 +61,9 @@ class PatchFitter {
     std::vector<Range> ranges_;
     bool sorted_ = true;
     std::uint64_t lastEnd_ = 0;
-    std::uint64_t walked_ = 0;  // a digest of the first walk's changes, checked by the writing one
+    std::size_t runs_ = 0;       // stretches of changed bytes, changes side by side joined
+    std::uint64_t covered_ = 0;  // bytes the changes write
+    std::uint64_t walked_ = 0;   // a digest of the first walk's changes, checked by the writing one
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::unique_ptr<std::uint8_t[]> held_;  // the result, when it is made in memory
 };

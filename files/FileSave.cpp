@@ -154,6 +154,23 @@ class FileSave::Impl {
         return copied;
     }
 
+    bool CanWriteAt() const { return road_ != Road::Direct; }
+
+    void WriteAt(std::uint64_t offset, std::string_view bytes) {
+        if (!result_.saved() || bytes.empty()) {
+            return;
+        }
+        if (!CanWriteAt() || offset + bytes.size() > written_) {
+            Fail(SaveOutcome::WriteFailed, EINVAL);
+            return;
+        }
+        touched_ = true;
+        const int fd = road_ == Road::Rename ? temp_.fd() : file_.get();
+        if (const int error = WriteAllAt(fd, bytes, offset); error != 0) {
+            Fail(SaveOutcome::WriteFailed, error);
+        }
+    }
+
     void StartFlush() {
 #ifdef SYNC_FILE_RANGE_WRITE
         if (result_.saved() && road_ != Road::Direct && written_ > handedOver_) {
@@ -330,6 +347,14 @@ void FileSave::Write(std::string_view bytes) {
 
 std::uint64_t FileSave::CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n) {
     return impl_->CopyFrom(source, offset, n);
+}
+
+bool FileSave::CanWriteAt() const {
+    return impl_->CanWriteAt();
+}
+
+void FileSave::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    impl_->WriteAt(offset, bytes);
 }
 
 void FileSave::StartFlush() {

@@ -53,6 +53,10 @@ class FileSave {
     // fewer when the source ended early or could not be read (result() stays saved), or when
     // the write failed (result() says why).
     std::uint64_t CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n);
+    // Whether WriteAt works: not for devices and pipes, nor on Windows.
+    bool CanWriteAt() const;
+    // Writes again bytes already written, at `offset`; the contents keep their size.
+    void WriteAt(std::uint64_t offset, std::string_view bytes);
     // Hands what was written to the disk without waiting for it, so that the Flush of many saves
     // started first finds their data on its way and shares one journal commit.
     void StartFlush();

@@ -448,6 +448,12 @@ std::uint64_t FileSave::CopyFrom(const InputFile& source, std::uint64_t offset, 
     return copied;
 }
 
+bool FileSave::CanWriteAt() const {
+    return false;
+}
+
+void FileSave::WriteAt(std::uint64_t, std::string_view) {}
+
 void FileSave::StartFlush() {}
 
 void FileSave::Flush() {

@@ -36,13 +36,21 @@ class StringSink final : public ImageSink {
         out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return true;
     }
+    bool CanOverwrite() const override { return true; }
+    bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
+        EXPECT_LE(offset + bytes.size(), out.size());
+        out.replace(offset, bytes.size(), reinterpret_cast<const char*>(bytes.data()),
+                    bytes.size());
+        return true;
+    }
     std::string out;
 
   private:
     std::string_view image_;
 };
 
-// The same fit from the patch text read through a small buffer, as quorrel-cli reads a file.
+// The same fit from the patch text read through a small buffer, as quorrel-cli reads a file, and
+// written as into a file, the image copied whole and the changes laid over it.
 PatchFit FitFromText(const SmpChanges& changes, std::string_view image, PatchDirection direction) {
     const std::string text = Text(changes);
     BufferedBytes bytes(
