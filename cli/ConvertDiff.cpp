@@ -11,6 +11,7 @@
 #include "MakePatchId.h"
 #include "Messages.h"
 #include "ReadInput.h"
+#include "ReportSave.h"
 #include "StreamSmpPatch.h"
 #include "WriteStream.h"
 
@@ -49,20 +50,6 @@ PatchInfo MakeInfo(const RunContext& run, const std::string& firmware) {
     info.author = run.settings.author;
     info.firmware = firmware;
     return info;
-}
-
-ExitStatus Report(const SaveResult& result, const std::string& output, const RunContext& run) {
-    switch (result.outcome) {
-        case SaveOutcome::Saved:
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            run.reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            run.reporter.FileError(result.cause, output);
-            return ExitStatus::NotWritten;
-    }
-    return ExitStatus::NotWritten;
 }
 
 // The text goes out piece by piece as it is composed; an image that fails meanwhile leaves the
@@ -104,7 +91,7 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, ByteSour
         return ExitStatus::InputRefused;
     }
     if (!save.result().saved()) {
-        return Report(save.result(), output, run);
+        return ReportSave(save.result(), output, run.reporter);
     }
     run.guard.Reserve(output);
     run.pending.emplace_back(std::move(save), output);
@@ -125,7 +112,7 @@ ExitStatus CommitPatches(RunContext& run) {
     std::vector<std::filesystem::path> folders;
     for (auto& [save, output] : run.pending) {
         const SaveResult saved = save.Commit(false);
-        status = Worse(status, Report(saved, output, run));
+        status = Worse(status, ReportSave(saved, output, run.reporter));
         if (saved.saved() &&
             std::find(folders.begin(), folders.end(), save.folder()) == folders.end()) {
             folders.push_back(save.folder());

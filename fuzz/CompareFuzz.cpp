@@ -1,7 +1,7 @@
 // Image comparison: two images made from the input, each read from a file or from memory in
 // pieces of any size, give change blocks that keep the block rule and hold the images' bytes; the
-// DIFF written from them turns the old image into the new one, and the patch composed from that
-// DIFF records old bytes for every block.
+// DIFF written from them turns the old image into the new one, and the patch composed from them
+// records old bytes for every block.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BlockRule.h"
 #include "DiffBlockSource.h"
 #include "DiffWriter.h"
 #include "FuzzRequire.h"
@@ -21,36 +22,6 @@ namespace {
 using quorrel::BlockStart;
 using quorrel::ImageComparison;
 using quorrel::LoadedFile;
-
-constexpr std::uint32_t kGap = ImageComparison::kBlockGap;
-
-// Blocks in order, apart, each starting and ending with a change, covering every change, with no
-// run of kGap unchanged bytes inside, and fewer between two blocks only where one block holding
-// both would be longer than `maxBlock`.
-void CheckBlockRule(const std::vector<BlockStart>& blocks, std::string_view a, std::string_view b,
-                    std::uint32_t maxBlock) {
-    std::uint64_t covered = 0;  // changes before this offset are in a block
-    for (std::size_t k = 0; k < blocks.size(); ++k) {
-        const BlockStart& block = blocks[k];
-        const std::uint64_t end = std::uint64_t{block.offset} + block.count;
-        QUORREL_REQUIRE(block.count >= 1 && block.count <= maxBlock && end <= a.size());
-        QUORREL_REQUIRE(block.offset >= covered);
-        QUORREL_REQUIRE(a[block.offset] != b[block.offset] && a[end - 1] != b[end - 1]);
-        if (k > 0 && block.offset - covered < kGap) {
-            QUORREL_REQUIRE(block.offset + 1 - blocks[k - 1].offset > maxBlock);
-        }
-        for (std::uint64_t i = covered; i < block.offset; ++i) {
-            QUORREL_REQUIRE(a[i] == b[i]);
-        }
-        std::uint32_t same = 0;
-        for (std::uint64_t i = block.offset; i < end; ++i) {
-            same = a[i] == b[i] ? same + 1 : 0;
-            QUORREL_REQUIRE(same < kGap);
-        }
-        covered = end;
-    }
-    QUORREL_REQUIRE(a.substr(covered) == b.substr(covered));
-}
 
 const std::string& Folder() {
     static const quorrel::test::TempDir dir;
@@ -91,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                 : ImageComparison::Image{nullptr, &newWhole};
 
     ImageComparison comparison(oldImage, newImage, piece, maxBlock);
-    std::vector<BlockStart> blocks;
+    quorrel::test::BlockList blocks;
     std::string lines;
     for (BlockStart block; comparison.Next(block);) {
-        blocks.push_back(block);
+        blocks.emplace_back(block.offset, block.count);
         // The old bytes first, as the composer reads them.
         const std::uint8_t* from = comparison.oldImage().Read(block.offset, block.count);
         QUORREL_REQUIRE(from != nullptr);
@@ -109,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lines += NordLine(block.offset, old, to);
     }
     QUORREL_REQUIRE(comparison.error().empty());
-    CheckBlockRule(blocks, a, b, maxBlock);
+    QUORREL_REQUIRE(quorrel::test::BlockRuleFault(blocks, a, b, maxBlock).empty());
     if (blocks.empty()) {
         return 0;
     }
@@ -131,8 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string applied = a;
     std::size_t walked = 0;
     for (BlockStart nord; walk.Next(nord); ++walked) {
-        QUORREL_REQUIRE(walked < blocks.size() && nord.offset == blocks[walked].offset &&
-                        nord.count == blocks[walked].count);
+        QUORREL_REQUIRE(walked < blocks.size() &&
+                        blocks[walked] == std::pair(nord.offset, nord.count));
         const std::span<const std::uint8_t> bytes = walk.Take(nord.count);
         applied.replace(nord.offset, nord.count, reinterpret_cast<const char*>(bytes.data()),
                         bytes.size());
