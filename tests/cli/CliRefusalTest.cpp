@@ -88,7 +88,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"--make-diff", image, "-i", good, "-f", "F"},
          1,
          image + ": образы разного размера: 11 байт, а образ -i - 51 байт"},
-        {{"--compare", image, "-i", same, "-f", "F"},
+        {{"--compare", image, "-i", same, "-f", "F", "-o", "-"},
          1,
          image + ": образы совпадают: сравнивать нечего"},
         {{"--make-diff", Path("no.bin"), "-i", image, "-f", "F"}, 1, Path("no.bin") + unread},
@@ -119,6 +119,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         EXPECT_EQ(c.status, r.exitCode) << c.err;
         EXPECT_LT(r.maxRssKib, 128 * 1024) << c.err;  // nothing claimed or refused is held
         EXPECT_EQ((c.warned ? kNoImageWarning : "") + ("quorrel-cli: " + c.err + "\n"), r.err);
+        EXPECT_EQ("", r.out) << c.err;
         EXPECT_EQ(before, Snapshot(dir_.path())) << c.err;
     }
 }
