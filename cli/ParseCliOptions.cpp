@@ -332,8 +332,7 @@ class Parser {
         } else if (stdinReaders > 1) {
             Refuse("-", cli::kStdinTwice, true);
         } else {
-            options.laterPatches = std::move(options.diffs);
-            options.diffs.clear();
+            options.laterPatches.swap(options.diffs);
             result_.action = ParsedCommandLine::Action::Patch;
         }
     }

@@ -52,7 +52,7 @@ const std::uint8_t* ImageComparison::OldView::Read(std::uint32_t offset, std::si
     return owner_.Bytes(owner_.old_, offset, n);
 }
 
-bool ImageComparison::ScanPiece() {
+void ImageComparison::ScanPiece() {
     found_.clear();
     handed_ = 0;
     const std::uint64_t at = scanned_;
@@ -60,7 +60,7 @@ bool ImageComparison::ScanPiece() {
     // An open block's bytes so far stay in the window, unless it has outgrown a piece.
     const std::uint64_t keepFrom = open_ && at - start_ <= piece_ ? start_ : at;
     if (!Fill(old_, keepFrom, at, n) || !Fill(new_, keepFrom, at, n)) {
-        return false;
+        return;
     }
     windowStart_ = keepFrom;
     windowEnd_ = scanned_ = at + n;
@@ -81,7 +81,6 @@ bool ImageComparison::ScanPiece() {
     if (open_ && (scanned_ == size_ || scanned_ - next_ >= kBlockGap)) {
         Close();
     }
-    return true;
 }
 
 bool ImageComparison::Fill(Side& side, std::uint64_t keepFrom, std::uint64_t at, std::size_t n) {

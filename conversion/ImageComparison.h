@@ -75,7 +75,7 @@ class ImageComparison final : public BlockSource {
         ImageComparison& owner_;
     };
 
-    bool ScanPiece();
+    void ScanPiece();
     bool Fill(Side& side, std::uint64_t keepFrom, std::uint64_t at, std::size_t n);
     const std::uint8_t* Bytes(Side& side, std::uint64_t offset, std::size_t n);
     void AddRun(std::uint64_t at, std::uint64_t length);

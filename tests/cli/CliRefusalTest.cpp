@@ -65,6 +65,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{larger}, 1, larger + unread},
         {{"-i", huge, good}, 1, huge + unread},
         {{"-i", larger, good}, 1, larger + unread},
+        {{"--compare", huge, "-i", image, "-f", "F"}, 1, huge + unread},
 #endif
         {{"-r", "-1", good}, 2, "-r: Введите целое положительное число."},
         {{"--id", "0a1b2cff", good},
