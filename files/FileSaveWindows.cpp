@@ -521,10 +521,10 @@ class FileSave::Impl {
         } else {
             DropCopy();
         }
-        if (created_) {
-            DeleteByHandle(file_.get());
-            created_ = false;
+        if (created_ && !(file_.valid() && DeleteByHandle(file_.get()))) {
+            ::DeleteFileW(target_.c_str());
         }
+        created_ = false;
         file_.Close();
     }
 
