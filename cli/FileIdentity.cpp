@@ -23,7 +23,7 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
 
 std::optional<FileIdentity> IdentifyStandardInput() {
     struct stat info {};
-    if (::fstat(0, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(0, &info) != 0) {
         return std::nullopt;
     }
     return IdentityOf(info);

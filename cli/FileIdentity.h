@@ -21,7 +21,7 @@ struct FileIdentity {
 // Nothing when `path` (a file-system name) names nothing that can be looked at.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
-// The file behind standard input; nothing unless it is a file on disk.
+// The file behind standard input; nothing when it is none that can be looked at.
 std::optional<FileIdentity> IdentifyStandardInput();
 
 // Whether two names are one as the file system compares them: letter case aside on Windows.
