@@ -102,21 +102,65 @@ class Reader {
         return true;
     }
 
-    // A <patchdata start tag anywhere before `end`: its firmware value may hold the same text.
-    bool HasPatchdataBefore(std::size_t end) const {
-        constexpr std::string_view kTag = "<patchdata";
-        for (std::size_t at = text_.substr(0, end).rfind(kTag); at != std::string_view::npos;
-             at = at == 0 ? std::string_view::npos : text_.substr(0, at).rfind(kTag)) {
-            const char next = text_[at + kTag.size()];  // at most text_[end], before <changes>
-            if (IsSpace(next) || next == '>') {
-                return true;
+    // The end of a `<patchdata ...>` start tag at `at`, or npos. Values are taken up to their own
+    // quote, so a firmware name holding `<`, `>` or "<changes>" still reads.
+    std::size_t PatchdataTagEnd(std::size_t at, std::size_t end) const {
+        std::size_t p = at + std::string_view("<patchdata").size();
+        while (true) {
+            const std::size_t spaceAt = p;
+            while (p < end && IsSpace(text_[p])) {
+                ++p;
             }
+            if (p == end) {
+                return std::string_view::npos;
+            }
+            if (text_[p] == '>') {
+                return p + 1;
+            }
+            const std::size_t nameAt = p;
+            while (p < end && IsNameChar(text_[p])) {
+                ++p;
+            }
+            if (nameAt == spaceAt || p == nameAt) {
+                return std::string_view::npos;
+            }
+            while (p < end && IsSpace(text_[p])) {
+                ++p;
+            }
+            if (p == end || text_[p] != '=') {
+                return std::string_view::npos;
+            }
+            do {
+                ++p;
+            } while (p < end && IsSpace(text_[p]));
+            if (p == end || (text_[p] != '"' && text_[p] != '\'')) {
+                return std::string_view::npos;
+            }
+            const std::size_t close = text_.substr(0, end).find(text_[p], p + 1);
+            if (close == std::string_view::npos) {
+                return std::string_view::npos;
+            }
+            p = close + 1;
         }
-        return false;
     }
 
-    // The changes are anchored at the end: header fields come before them and may hold
-    // "<changes>" themselves, but nothing a field holds can follow the real one.
+    // `<changes>` at `at`, with any space before its `>`: the position after it, or npos.
+    std::size_t ChangesTagEnd(std::size_t at, std::size_t end) const {
+        constexpr std::string_view kOpen = "<changes";
+        if (text_.substr(0, end).substr(at, kOpen.size()) != kOpen) {
+            return std::string_view::npos;
+        }
+        std::size_t p = at + kOpen.size();
+        while (p < end && IsSpace(text_[p])) {
+            ++p;
+        }
+        return p < end && text_[p] == '>' ? p + 1 : std::string_view::npos;
+    }
+
+    // The list is anchored at both ends: it opens with the first <changes> that directly follows
+    // a <patchdata ...> start tag, and </changes> </patchdata> </patch> close the document. Header
+    // fields come before it and may hold anything; inside it nothing but changes is taken, so a
+    // stray <changes> cannot hide the changes before it.
     bool FindChanges() {
         std::size_t end = text_.size();
         if (!EatEndTagBackward(end, "patch") || !EatEndTagBackward(end, "patchdata") ||
@@ -124,31 +168,31 @@ class Reader {
             result_.error = msg::kSmpNoChanges;
             return false;
         }
-        constexpr std::string_view kOpen = "<changes";
-        const std::size_t open = text_.substr(0, end).rfind(kOpen);
-        if (open == std::string_view::npos) {
-            result_.error = msg::kSmpNoChanges;
-            return false;
+        const std::string_view head = text_.substr(0, end);
+        for (std::size_t at = head.find("<patchdata"); at != std::string_view::npos;
+             at = head.find("<patchdata", at + 1)) {
+            std::size_t p = PatchdataTagEnd(at, end);
+            if (p == std::string_view::npos) {
+                continue;
+            }
+            while (p < end && IsSpace(text_[p])) {
+                ++p;
+            }
+            if (const std::size_t list = ChangesTagEnd(p, end); list != std::string_view::npos) {
+                at_ = list;
+                end_ = end;
+                return true;
+            }
         }
-        std::size_t p = open + kOpen.size();
-        while (p < end && IsSpace(text_[p])) {
-            ++p;
+        for (std::size_t at = head.find("<changes"); at != std::string_view::npos;
+             at = head.find("<changes", at + 1)) {
+            if (ChangesTagEnd(at, end) != std::string_view::npos) {
+                Fail(msg::kSmpNoPatchdata, at);
+                return false;
+            }
         }
-        if (p == end || text_[p] != '>') {
-            result_.error = msg::kSmpNoChanges;
-            return false;
-        }
-        std::size_t before = open;
-        while (before > 0 && IsSpace(text_[before - 1])) {
-            --before;
-        }
-        if (before == 0 || text_[before - 1] != '>' || !HasPatchdataBefore(before)) {
-            Fail(msg::kSmpNoPatchdata, open);
-            return false;
-        }
-        at_ = p + 1;
-        end_ = end;
-        return true;
+        result_.error = msg::kSmpNoChanges;
+        return false;
     }
 
     void SkipSpace() {

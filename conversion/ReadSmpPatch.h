@@ -12,11 +12,12 @@ struct SmpReadResult {
     std::string error;  // Windows-1251, naming the line; empty when the patch was read
 };
 
-// The changes of an SMP patch text: the <nord .../> elements of the last <changes> element,
-// which must close the document (</changes> </patchdata> </patch>). Header fields are written
-// unescaped and may hold any text, so nothing before that <changes> is parsed beyond finding a
-// <patchdata ...> start tag ahead of it. Within the changes: any white space, attributes in any
-// order, either quote, hex digits of either case, "0x" offsets with any leading zeros.
+// The changes of an SMP patch text: the <nord .../> elements of the first <changes> element that
+// directly follows a <patchdata ...> start tag, and which must close the document (</changes>
+// </patchdata> </patch>); any other element inside it is refused. Header fields are written
+// unescaped and may hold any text but such a pair of tags, so nothing before it is parsed. Within
+// the changes: any white space, attributes in any order, either quote, hex digits of either
+// case, "0x" offsets with any leading zeros.
 SmpReadResult ReadSmpPatch(std::string_view text);
 
 }  // namespace quorrel

@@ -18,7 +18,7 @@ using quorrel::SmpChanges;
 // Change i on line 3 + i, after a firmware field that mimics a change list.
 std::string WriteBack(const SmpChanges& changes) {
     std::string text =
-        "<patch><patchdata firmware=\"\"<changes><nord offset='0x1' to='00'/>"
+        "<patch><patchdata firmware=\"<changes><nord offset='0x1' to='00'/>"
         "</changes>\">\r\n<changes>\r\n";
     for (const SmpChange& change : changes) {
         text += NordLine(change.offset, change.from, change.to);

@@ -46,9 +46,16 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         ": файл не перезаписан: это входной файл или патч другого DIFF-файла";
     const std::string noFirmware = ": Укажите прошивку, для которой будет использоваться патч!";
     const std::string badText = ": недопустимая последовательность UTF-8";
-    ProcessOptions closed, full;
+    // A patch that fits the image, read from standard input as the inputs below are.
+    const std::string fits = Put("fits.smp",
+                                 "<patch><patchdata><changes>\n<nord offset=\"0x0\" from=\"69\" "
+                                 "to=\"49\"/>\n</changes></patchdata></patch>");
+    ProcessOptions closed, full, imageIn, diffIn, patchIn;
     closed.stdoutClosed = true;
     full.stdoutPath = "/dev/full";
+    imageIn.stdinPath = image;
+    diffIn.stdinPath = good;
+    patchIn.stdinPath = fits;
     const struct {
         std::vector<std::string> args;
         int status;
@@ -106,6 +113,18 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
          "Неизвестная ошибка при доступе к <stdout>.",
          false,
          closed},
+        {{"-i", "-", "-o", image, good}, 3, image + overInput, false, imageIn},
+        {{"-o", good, "-"}, 3, good + overInput, false, diffIn},
+        {{"--make-diff", "-", "-i", changed, "-f", "F", "-o", image},
+         3,
+         image + overInput,
+         false,
+         imageIn},
+        {{"--apply", "-", "-i", image, "-o", fits},
+         3,
+         fits + ": файл не перезаписан: это файл патча",
+         false,
+         patchIn},
         {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},
 #ifndef _WIN32
         {{"-o", "-", good}, 3, "Диск переполнен в процессе обращения к <stdout>.", false, full},
@@ -135,7 +154,12 @@ TEST_F(CliTest, SeveralDiffsAreEachTriedAndTheWorstStatusWins) {
     const std::string missing = Path("missing.dif");
     // Two DIFF files with one output name: the second may not overwrite the first's patch.
     const std::string one = Put("a.dif", DiffBuilder("ONE").bytes());
-    const std::string two = Put("a.diff", DiffBuilder("TWO").bytes());
+#ifdef _WIN32
+    // Where names differ in letter case only, they are one name.
+    const std::string two = Put("A.diff", DiffBuilder("TWO").bytes()), collided = Path("A.smp");
+#else
+    const std::string two = Put("a.diff", DiffBuilder("TWO").bytes()), collided = Path("a.smp");
+#endif
     const struct {
         std::vector<std::string> diffs;
         int status;
@@ -144,7 +168,7 @@ TEST_F(CliTest, SeveralDiffsAreEachTriedAndTheWorstStatusWins) {
         {{missing, good1, badClass, good2}, 1, {missing, badClass}},
         {{good1, nameless, badClass, good2}, 2, {nameless, badClass}},
         {{blocked, good1, nameless, missing, good2}, 3, {Path("blocked.smp"), nameless, missing}},
-        {{one, good1, two, good2}, 3, {Path("a.smp")}},
+        {{one, good1, two, good2}, 3, {collided}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"-q"};

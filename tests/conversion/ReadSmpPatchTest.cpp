@@ -20,14 +20,17 @@ TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
     const SmpChanges expected = {{16, "\x10\x11", "\x01\x02", 4}, {2748, std::nullopt, "\xff", 5}};
     const std::string hostile =
         "x\" <nord offset=\"0x1\" to=\"00\"/> <changes> </changes></patchdata></patch> <patchdata";
+    const std::string firmware =
+        "<nord offset='0x1' to='00'/> <changes> </changes></patchdata></patch> <patchdata";
     const std::string cases[] = {
         Doc(kTwo),
         // LF line ends, tabs, space around '=' and before '/>', attributes in any order.
         "<patch>\n<patchdata firmware='x'>\n<changes >\n\t<nord to = \"0102\"\tfrom='1011' "
         "offset=\"0x10\"/>\n<nord\n  to=\"FF\"\n  offset=\"0X00000000ABC\"/>\n</changes\n>"
         "</patchdata ></patch>\r\n \t",
-        // Header fields hold anything, the element names included.
-        "<patch> <info title=\"" + hostile + "\">\r\n <patchdata firmware=\"" + hostile +
+        // Header fields hold anything, the element names included; the firmware anything but
+        // the quote around it.
+        "<patch> <info title=\"" + hostile + "\">\r\n <patchdata firmware=\"" + firmware +
             "\">\r\n<changes>\r\n<nord offset=\"0x10\" from=\"1011\" to=\"0102\"/>\r\n"
             "<nord offset='0xAbC' to='fF' /></changes></patchdata></patch>",
         // A patchdata element without attributes.
@@ -50,6 +53,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
     const std::string notHex = "недопустимый символ в шестнадцатеричных байтах";
     const std::string onlyThese =
         "строка 4: у <nord> допустимы только атрибуты offset, from и to, каждый один раз";
+    const std::string notNord = "ожидается элемент <nord .../> или </changes>";
     const std::string badOffset =
         "строка 4: смещение должно быть шестнадцатеричным числом вида 0x1234";
     // Text and error; an empty error: accepted.
@@ -85,10 +89,24 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
         {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
-        {Doc(kTwo + "<!-- x -->"), "строка 6: ожидается элемент <nord .../> или </changes>"},
-        {Doc("/>"), "строка 4: ожидается элемент <nord .../> или </changes>"},
-        {Doc("<nordx offset=\"0x1\" to=\"00\"/>"),
-         "строка 4: ожидается элемент <nord .../> или </changes>"},
+        {Doc(kTwo + "<!-- x -->"), "строка 6: " + notNord},
+        // A second list inside the first hides nothing: neither the changes before it...
+        {Doc(kTwo + "<changes>\r\n"), "строка 6: " + notNord},
+        {Doc(kTwo + "<patchdata>\r\n<changes>\r\n"), "строка 6: " + notNord},
+        {Doc(kTwo + "</changes></patchdata></patch>\r\n<patch><patchdata><changes>\r\n"),
+         "строка 6: " + notNord},
+        // ...nor those after it.
+        {Doc("<changes>\r\n" + kTwo), "строка 4: " + notNord},
+        {"<patch>\n<patchdata firmware=\"a\">\n<changes><changes>\n" + kTwo +
+             "</changes></patchdata></patch>",
+         "строка 3: " + notNord},
+        // Only a whole start tag leads the list.
+        {"<patch>\n<patchdata firmware=\"a\"b\">\n<changes>\n</changes></patchdata></patch>",
+         "строка 3: перед <changes> нет элемента <patchdata>"},
+        {"<patch>\n<patchdata firmware=\"a\">\n<x/><changes>\n</changes></patchdata></patch>",
+         "строка 3: перед <changes> нет элемента <patchdata>"},
+        {Doc("/>"), "строка 4: " + notNord},
+        {Doc("<nordx offset=\"0x1\" to=\"00\"/>"), "строка 4: " + notNord},
     };
     for (const auto& [text, error] : cases) {
         const SmpReadResult read = ReadSmpPatch(text);
