@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ChangeMask.h"
@@ -49,69 +48,8 @@ TEST(ChangeMaskTest, EveryMaskerMatchesTheBytes) {
     }
 }
 
-using Blocks = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
-
-// The blocks and their bytes, read from files and from memory in pieces of several sizes; the
-// rule itself is held against any input by fuzz/CompareFuzz.cpp.
-TEST(ImageComparisonTest, BlocksAndTheirBytesAcrossPieces) {
-    constexpr std::uint32_t kSize = 600'000;
-    const struct {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> runs;  // changed: offset, length
-        Blocks blocks;
-    } cases[] = {
-        {{}, {}},
-        {{{0, 1}, {kSize - 1, 1}}, {{0, 1}, {kSize - 1, 1}}},
-        {{{100, 1}, {116, 2}}, {{100, 18}}},              // 15 unchanged between: one block
-        {{{100, 1}, {117, 2}}, {{100, 1}, {117, 2}}},     // 16: two
-        {{{262'140, 8}, {262'150, 1}}, {{262'140, 11}}},  // across the first piece's end
-        {{{1000, 300'000}, {kSize - 20, 5}},
-         {{1000, 300'000}, {kSize - 20, 5}}},  // longer than a piece
-        {{{262'143, 1}, {262'159, 1}, {524'287, 2}}, {{262'143, 17}, {524'287, 2}}},
-    };
-    const test::TempDir dir;
-    const std::string a = test::CountingBytes(kSize, 1);
-    test::WriteFile(dir.File("old"), a);
-    const LoadedFile oldWhole = LoadedFile::FromBytes(a);
-    const InputFile oldFile(dir.File("old"));
-    for (const auto& c : cases) {
-        std::string b = a;
-        for (const auto& [offset, length] : c.runs) {
-            for (std::uint32_t i = offset; i < offset + length; ++i) {
-                b[i] = static_cast<char>(~b[i]);
-            }
-        }
-        test::WriteFile(dir.File("new"), b);
-        const LoadedFile newWhole = LoadedFile::FromBytes(b);
-        const InputFile newFile(dir.File("new"));
-        for (const bool files : {false, true}) {
-            for (const std::size_t piece : {std::size_t{4096}, ImageComparison::kDefaultPiece}) {
-                const auto image = [&](const InputFile& file, const LoadedFile& whole) {
-                    return files ? ImageComparison::Image{&file, nullptr}
-                                 : ImageComparison::Image{nullptr, &whole};
-                };
-                ImageComparison comparison(image(oldFile, oldWhole), image(newFile, newWhole),
-                                           piece);
-                EXPECT_EQ(comparison.AnyChange(), !c.blocks.empty());
-                Blocks found;
-                for (BlockStart block; comparison.Next(block);) {
-                    found.emplace_back(block.offset, block.count);
-                    const std::uint8_t* old = comparison.oldImage().Read(block.offset, block.count);
-                    ASSERT_NE(old, nullptr);
-                    EXPECT_EQ(std::string(reinterpret_cast<const char*>(old), block.count),
-                              a.substr(block.offset, block.count));
-                    std::string to;
-                    for (std::span<const std::uint8_t> got;
-                         !(got = comparison.Take(70'000)).empty();) {
-                        to.append(reinterpret_cast<const char*>(got.data()), got.size());
-                    }
-                    EXPECT_EQ(to == b.substr(block.offset, block.count), true) << block.offset;
-                }
-                EXPECT_EQ(comparison.error(), "");
-                EXPECT_EQ(found, c.blocks) << "pieces of " << piece << (files ? " from files" : "");
-            }
-        }
-    }
-}
+// The blocks themselves are held to the rule on any input, in pieces of any size, by
+// fuzz/CompareFuzz.cpp, and through the program's own pieces by tests/cli/CliCompareTest.cpp.
 
 // An image cut after it was opened fails the comparison, naming the image, wherever the cut is.
 TEST(ImageComparisonTest, ImageCutMeanwhileIsAReadError) {
