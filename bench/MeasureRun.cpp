@@ -1,8 +1,9 @@
-// Runs a command and records its wall time and peak resident memory:
+// Runs a command and records its wall time, peak resident memory and minor page faults (each a
+// first touch of a fresh page: their count does not depend on the machine):
 //   quorrel-measure RESULT_FILE COMMAND [ARG...]
-// writes "SECONDS MAX_RSS_KIB" to RESULT_FILE, then a second line "MINOR_FAULTS BYTES_READ
-// BYTES_WRITTEN" (the bytes its system calls moved; -1 where the system does not tell), and exits
-// with the command's status.
+// writes "SECONDS MAX_RSS_KIB MINOR_FAULTS" to RESULT_FILE and exits with the command's status.
+// A second line holds "BYTES_READ BYTES_WRITTEN", what its system calls moved (-1 where the
+// system does not tell).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,8 +63,8 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 2;
     }
-    std::fprintf(out, "%.6f %ld\n%ld %lld %lld\n", seconds, usage.ru_maxrss, usage.ru_minflt,
-                 bytesRead, bytesWritten);
+    std::fprintf(out, "%.6f %ld %ld\n", seconds, usage.ru_maxrss, usage.ru_minflt);
+    std::fprintf(out, "%lld %lld\n", bytesRead, bytesWritten);
     std::fclose(out);
     if (WIFSIGNALED(status)) {
         return 128 + WTERMSIG(status);

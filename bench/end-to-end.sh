@@ -58,7 +58,7 @@ for c in reference small batch; do
     times=() floors=()
     for ((i = 0; i < runs; i++)); do
         sync; "case_$c" r
-        read -r seconds kib < r
+        read -r seconds kib _ < r
         times+=("$seconds")
         [ "$c" = reference ] && ((kib > peak)) && peak=$kib
         sync; "floor_$c" r
@@ -82,7 +82,7 @@ awk -v peak="$peak" -v d="$(size_mib ref.dif)" -v i="$(size_mib image.bin)" \
 #              against dd conv=fsync of that patch
 # Beside the times: minor page faults, bytes read and written (by system calls) and peak memory.
 "$build/bin/quorrel-bench-images" . "$mib"
-case_makediff() { rm -f out/sparse.dif; "$measure" "$1" "$cli" --make-diff sparse.bin -i old.bin \
+case_makediff() { rm -f out/sparse.dif; "$measure" "$1" "$cli" -q --make-diff sparse.bin -i old.bin \
     -f BENCH -o out/sparse.dif; }
 floor_makediff() { "$measure" "$1" cmp -s old.bin same.bin; }
 case_compare() { rm -f out/runs.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 \
