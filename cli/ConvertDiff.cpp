@@ -4,12 +4,14 @@
 
 #include "CliTexts.h"
 #include "DefaultOutputPath.h"
+#include "DiffBlockSource.h"
 #include "FileChecks.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
 #include "MakePatchId.h"
 #include "Messages.h"
 #include "ReadInput.h"
+#include "ReportSave.h"
 #include "StreamSmpPatch.h"
 #include "WriteStream.h"
 
@@ -50,29 +52,16 @@ PatchInfo MakeInfo(const RunContext& run, const std::string& firmware) {
     return info;
 }
 
-ExitStatus Report(const SaveResult& result, const std::string& output, const RunContext& run) {
-    switch (result.outcome) {
-        case SaveOutcome::Saved:
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            run.reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            run.reporter.FileError(result.cause, output);
-            return ExitStatus::NotWritten;
-    }
-    return ExitStatus::NotWritten;
-}
-
 // The text goes out piece by piece as it is composed; an image that fails meanwhile leaves the
 // output file as it was.
-ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const LoadedFile& diff,
-                      RunContext& run) {
+ExitStatus WritePatch(const std::string& output, const PatchInfo& info, ByteSource& diff,
+                      const std::string& shown, RunContext& run) {
     const std::string id = run.options.id.value_or(MakePatchId());
     if (output == "-") {
         int cause = 0;
+        DiffBlockSource blocks(diff);
         const StreamOutcome outcome =
-            StreamSmpPatch(info, id, diff, run.image, [&cause](std::string_view piece) {
+            StreamSmpPatch(info, id, blocks, run.image, [&cause](std::string_view piece) {
                 cause = WriteStream(1, piece);
                 return cause == 0;
             });
@@ -81,7 +70,7 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
             return ExitStatus::NotWritten;
         }
         if (!outcome.error.empty()) {
-            run.reporter.Error(run.imageShown, outcome.error);
+            run.reporter.Error(outcome.imageFailed ? run.imageShown : shown, outcome.error);
             return ExitStatus::InputRefused;
         }
         return ExitStatus::Written;
@@ -91,17 +80,18 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, const Lo
         return ExitStatus::NotWritten;
     }
     FileSave save(PathFromName(output));
+    DiffBlockSource blocks(diff);
     const StreamOutcome outcome =
-        StreamSmpPatch(info, id, diff, run.image, [&save](std::string_view piece) {
+        StreamSmpPatch(info, id, blocks, run.image, [&save](std::string_view piece) {
             save.Write(piece);
             return save.result().saved();
         });
     if (!outcome.error.empty()) {
-        run.reporter.Error(run.imageShown, outcome.error);
+        run.reporter.Error(outcome.imageFailed ? run.imageShown : shown, outcome.error);
         return ExitStatus::InputRefused;
     }
     if (!save.result().saved()) {
-        return Report(save.result(), output, run);
+        return ReportSave(save.result(), output, run.reporter);
     }
     run.guard.Reserve(output);
     run.pending.emplace_back(std::move(save), output);
@@ -122,7 +112,7 @@ ExitStatus CommitPatches(RunContext& run) {
     std::vector<std::filesystem::path> folders;
     for (auto& [save, output] : run.pending) {
         const SaveResult saved = save.Commit(false);
-        status = Worse(status, Report(saved, output, run));
+        status = Worse(status, ReportSave(saved, output, run.reporter));
         if (saved.saved() &&
             std::find(folders.begin(), folders.end(), save.folder()) == folders.end()) {
             folders.push_back(save.folder());
@@ -152,11 +142,13 @@ ExitStatus ConvertDiff(const std::string& diffPath, RunContext& run) {
     }
 
     // A DIFF that cannot be walked to its end is refused before anything is written.
-    if (const std::string_view error = CheckDiffBlocks(diff); !error.empty()) {
+    MemoryBytes bytes(diff.view());
+    DiffBlockSource walk(bytes);
+    if (const std::string_view error = CheckBlocks(walk); !error.empty()) {
         run.reporter.Error(shown, error);
         return ExitStatus::InputRefused;
     }
-    return WritePatch(OutputPathFor(diffPath, run.options), info, diff, run);
+    return WritePatch(OutputPathFor(diffPath, run.options), info, bytes, shown, run);
 }
 
 }  // namespace quorrel

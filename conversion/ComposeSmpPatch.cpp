@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "DiffBlockSource.h"
 #include "DiffFormat.h"
 #include "MakePatchId.h"
 #include "Messages.h"
@@ -21,10 +22,13 @@ ComposedPatch ComposeSmpPatchWithId(const PatchInfo& info, std::string_view id,
         firmware.emplace(*image);
     }
     FirmwareBytes* const old = firmware ? &*firmware : nullptr;
+    MemoryBytes bytes(diff.view());
     // Sized exactly first, so the text grows by appends alone and is never copied again.
-    result.text.reserve(SmpPatchSize(info, id, diff, old));
+    DiffBlockSource sizing(bytes);
+    result.text.reserve(SmpPatchSize(info, id, sizing, old));
+    DiffBlockSource blocks(bytes);
     const StreamOutcome outcome =
-        StreamSmpPatch(info, id, diff, old, [&result](std::string_view piece) {
+        StreamSmpPatch(info, id, blocks, old, [&result](std::string_view piece) {
             result.text.append(piece);
             return true;
         });

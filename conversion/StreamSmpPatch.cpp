@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "DiffBlocks.h"
 #include "HexEncoder.h"
 #include "Messages.h"
 
@@ -75,14 +74,15 @@ std::string Head(const PatchInfo& info, std::string_view id) {
     return head;
 }
 
-// Old bytes are written only for a block that ends before the image does.
-bool HasOldBytes(const NordBlock& nord, const FirmwareBytes* image) {
-    return image != nullptr && std::uint64_t{nord.offset} + nord.count + 4 < image->size();
+bool HasOldBytes(const BlockStart& block, const FirmwareBytes* image, OldBytesReach reach) {
+    const std::uint64_t end = std::uint64_t{block.offset} + block.count;
+    return image != nullptr &&
+           (reach == OldBytesReach::ToTheEnd ? end <= image->size() : end + 4 < image->size());
 }
 
-std::size_t NordLineSize(const NordBlock& nord, bool old) {
-    const std::size_t digits = 2 * nord.count;
-    return kNordOpen.size() + OffsetDigits(nord.offset) + (old ? kFromOpen.size() + digits : 0) +
+std::size_t NordLineSize(const BlockStart& block, bool old) {
+    const std::size_t digits = 2 * std::size_t{block.count};
+    return kNordOpen.size() + OffsetDigits(block.offset) + (old ? kFromOpen.size() + digits : 0) +
            kToOpen.size() + digits + kNordClose.size();
 }
 
@@ -138,56 +138,62 @@ class ChunkWriter {
 
 }  // namespace
 
-StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, const LoadedFile& diff,
-                             FirmwareBytes* image, const TextSink& sink, std::size_t chunk) {
+StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, BlockSource& blocks,
+                             FirmwareBytes* image, const TextSink& sink, std::size_t chunk,
+                             OldBytesReach reach) {
     ChunkWriter out(sink, chunk);
     out.Put(Head(info, id));
-    bool imageFailed = false;
-    const std::string_view error = WalkDiffBlocks(diff, [&](const NordBlock& nord) {
+    BlockStart block;
+    while (!out.failed() && blocks.Next(block)) {
         char digits[8];
         out.Put(kNordOpen);
-        out.Put(PutOffset(digits, nord.offset));
-        if (HasOldBytes(nord, image)) {
+        out.Put(PutOffset(digits, block.offset));
+        if (HasOldBytes(block, image, reach)) {
             out.Put(kFromOpen);
-            for (std::size_t done = 0; done < nord.count;) {
-                const std::size_t n = std::min(kPiece, nord.count - done);
+            for (std::size_t done = 0; done < block.count;) {
+                const std::size_t n = std::min(kPiece, block.count - done);
                 const std::uint8_t* old =
-                    image->Read(nord.offset + static_cast<std::uint32_t>(done), n);
+                    image->Read(block.offset + static_cast<std::uint32_t>(done), n);
                 if (old == nullptr) {
-                    imageFailed = true;
-                    return false;
+                    return {msg::kReadError, true, false};
                 }
                 out.PutHex(old, n);
                 done += n;
             }
         }
         out.Put(kToOpen);
-        out.PutHex(nord.newBytes, nord.count);
+        for (std::size_t left = block.count; left > 0;) {
+            const std::span<const std::uint8_t> bytes = blocks.Take(std::min(kPiece, left));
+            if (bytes.empty()) {
+                break;  // the source failed; its error ends the text below
+            }
+            out.PutHex(bytes.data(), bytes.size());
+            left -= bytes.size();
+        }
         out.Put(kNordClose);
-        return !out.failed();
-    });
-    if (imageFailed) {
-        return {msg::kReadError, false};
     }
     out.Put(kTail);
     out.Flush();
     if (out.failed()) {
-        return {{}, true};
+        return {{}, false, true};
     }
-    return {error, false};
+    return {blocks.error(), false, false};
 }
 
-std::string_view CheckDiffBlocks(const LoadedFile& diff) {
-    return WalkDiffBlocks(diff, [](const NordBlock&) { return true; });
+std::string_view CheckBlocks(BlockSource& blocks) {
+    BlockStart block;
+    while (blocks.Next(block)) {
+    }
+    return blocks.error();
 }
 
-std::size_t SmpPatchSize(const PatchInfo& info, std::string_view id, const LoadedFile& diff,
-                         const FirmwareBytes* image) {
+std::size_t SmpPatchSize(const PatchInfo& info, std::string_view id, BlockSource& blocks,
+                         const FirmwareBytes* image, OldBytesReach reach) {
     std::size_t size = Head(info, id).size() + kTail.size();
-    WalkDiffBlocks(diff, [&](const NordBlock& nord) {
-        size += NordLineSize(nord, HasOldBytes(nord, image));
-        return true;
-    });
+    BlockStart block;
+    while (blocks.Next(block)) {
+        size += NordLineSize(block, HasOldBytes(block, image, reach));
+    }
     return size;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ComposeSmpPatch.h"
+#include "DiffBlockSource.h"
 #include "DiffBuilder.h"
 #include "Messages.h"
 #include "StreamSmpPatch.h"
@@ -54,11 +55,14 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
                              "\" to=\"" + Hex(large) + "\" />\r\n";
     EXPECT_NE(whole.find(line), std::string::npos) << "the large block's line differs";
     LoadedFirmware firmware(image);
-    EXPECT_EQ(SmpPatchSize(kInfo, kId, diff, &firmware), whole.size());
+    MemoryBytes bytes(diff.view());
+    DiffBlockSource sizing(bytes);
+    EXPECT_EQ(SmpPatchSize(kInfo, kId, sizing, &firmware), whole.size());
     for (const std::size_t chunk : {64u, 65u, 1000u, 1u << 22}) {
         std::string pieces;
+        DiffBlockSource blocks(bytes);
         const StreamOutcome outcome = StreamSmpPatch(
-            kInfo, kId, diff, &firmware,
+            kInfo, kId, blocks, &firmware,
             [&](std::string_view piece) {
                 EXPECT_LE(piece.size(), chunk);
                 pieces += piece;
@@ -70,15 +74,18 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     }
 
     int calls = 0;
+    DiffBlockSource blocks(bytes);
     const StreamOutcome stopped = StreamSmpPatch(
-        kInfo, kId, diff, &firmware, [&](std::string_view) { return ++calls < 3; }, 64);
+        kInfo, kId, blocks, &firmware, [&](std::string_view) { return ++calls < 3; }, 64);
     EXPECT_EQ(stopped.sinkFailed, true);
     EXPECT_EQ(calls, 3);
 
     CutFirmware cut(image);
+    DiffBlockSource again(bytes);
     const StreamOutcome unreadable =
-        StreamSmpPatch(kInfo, kId, diff, &cut, [](std::string_view) { return true; });
+        StreamSmpPatch(kInfo, kId, again, &cut, [](std::string_view) { return true; });
     EXPECT_EQ(unreadable.error, msg::kReadError.view());
+    EXPECT_EQ(unreadable.imageFailed, true);
     EXPECT_EQ(unreadable.sinkFailed, false);
 }
 
