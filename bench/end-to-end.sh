@@ -13,6 +13,7 @@
 #              so every change records its old bytes; against the durable copy of that patch
 #   check (small)  the small patch against its 16 MiB image; against a durable copy of the patch
 #   apply (small)  the same, writing the image; against a durable copy of the image
+# Image comparison (--make-diff, --compare) follows in a section of its own.
 # Every output is written as a new file, as the copies are.
 set -euo pipefail
 
@@ -108,3 +109,49 @@ awk -v d="$(size_mib ref.dif)" -v i="$(size_mib image.bin)" -v w="$(size_mib who
     printf "patch modes (reference): peak %.1f / %.1f / %.1f MiB for check / apply / revert (goal: at most image + 16 MiB = %.1f MiB)\n",
         pc / 1024, pa / 1024, pv / 1024, w + 16
 }'
+
+# ---- Image comparison: --make-diff and --compare, apart from the conversion cases above ----
+#   make-diff  two MIB MiB images differing in 0.1 % of their bytes, at random places -> a DIFF,
+#              against cmp -s of two identical MIB MiB files (reads both, compares all)
+#   compare    two MIB MiB images differing in 16 KiB runs 16 bytes apart -> a 4*MIB MiB patch,
+#              against dd conv=fsync of that patch
+# Beside the times: minor page faults, bytes read and written (by system calls) and peak memory.
+"$build/bin/quorrel-bench-images" . "$mib"
+case_makediff() { rm -f out/sparse.dif; "$measure" "$1" "$cli" -q --make-diff sparse.bin -i old.bin \
+    -f BENCH -o out/sparse.dif; }
+floor_makediff() { "$measure" "$1" cmp -s old.bin same.bin; }
+case_compare() { rm -f out/runs.smp; "$measure" "$1" "$cli" --settings Quorrel.ini --id 01020304 \
+    -q --compare runs.bin -i old.bin -f BENCH -o out/runs.smp; }
+floor_compare() { rm -f copies/runs.smp; "$measure" "$1" dd if=out/runs.smp of=copies/runs.smp \
+    bs=8M conv=fsync status=none; }
+for c in makediff compare; do "case_$c" warmup; "floor_$c" warmup; done
+
+# The medians of one measure's runs: "SECONDS RSS_KIB MINOR_FAULTS READ WRITTEN".
+medians() {
+    local file=$1 k
+    for k in 1 2 3 4 5; do
+        median $(awk -v k="$k" '{ print $k }' "$file")
+    done | paste -sd ' '
+}
+report() {
+    awk -v name="$1" -v m="$2" 'BEGIN { split(m, v, " ");
+        printf "  %-22s %.4f s  %7d minor faults  read %7.1f MiB  written %7.1f MiB  peak %6.1f MiB\n",
+            name, v[1], v[3], v[4] / 1048576, v[5] / 1048576, v[2] / 1024 }'
+}
+for c in makediff compare; do
+    : >case.runs; : >floor.runs
+    for ((i = 0; i < runs; i++)); do
+        sync; "case_$c" r
+        paste -sd ' ' r >>case.runs
+        sync; "floor_$c" r
+        paste -sd ' ' r >>floor.runs
+    done
+    t=$(medians case.runs) f=$(medians floor.runs)
+    floor_name=$([ "$c" = makediff ] && echo "cmp -s (same images)" || echo "dd conv=fsync")
+    echo "$c: medians of $runs runs (times: $(awk '{ printf "%s ", $1 }' case.runs)/ $(awk '{ printf "%s ", $1 }' floor.runs))"
+    report quorrel-cli "$t"
+    report "$floor_name" "$f"
+    awk -v c="$c" -v t="${t%% *}" -v f="${f%% *}" 'BEGIN { printf "%s: quorrel-cli / floor: %.2f (goal: at most 1.0)\n", c, t / f }'
+done
+awk -v d="$(size_mib out/sparse.dif)" -v p="$(size_mib out/runs.smp)" \
+    'BEGIN { printf "make-diff: DIFF %s MiB; compare: patch %s MiB\n", d, p }'

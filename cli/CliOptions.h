@@ -11,6 +11,10 @@ namespace quorrel {
 // DIFF files being converted.
 enum class PatchMode { None, Check, Apply, Revert };
 
+// The modes that compare two images instead: the DIFF file, or the patch, that turns the image
+// given with -i into the new one.
+enum class CompareMode { None, MakeDiff, Compare };
+
 // What one run of the command-line front end was asked to do. Paths are the file system's
 // bytes as given; field texts are already Windows-1251.
 struct CliOptions {
@@ -26,7 +30,10 @@ struct CliOptions {
     std::optional<std::string> settings;  // nothing: Quorrel.ini beside the executable
     bool quiet = false;
     PatchMode patchMode = PatchMode::None;
-    std::string patch;  // the SMP file of a patch mode; "-" is standard input
+    std::string patch;                      // the SMP file of a patch mode; "-" is standard input
+    std::vector<std::string> laterPatches;  // the patches after the first, in the order given
+    CompareMode compareMode = CompareMode::None;
+    std::string newImage;  // the new image of a compare mode; "-" is standard input
 };
 
 }  // namespace quorrel

@@ -26,14 +26,23 @@ inline constexpr Cp1251Literal kBadId =
 inline constexpr Cp1251Literal kOutputIsInput =
     "файл не перезаписан: это входной файл или патч другого DIFF-файла";
 
-inline constexpr Cp1251Literal kOnePatchMode =
-    "допустим только один из параметров --check, --apply и --revert";
-inline constexpr Cp1251Literal kNoDiffInPatchMode =
-    "DIFF-файлы не используются с --check, --apply и --revert";
+inline constexpr Cp1251Literal kOneMode =
+    "допустим только один из параметров --check, --apply, --revert, --make-diff и --compare";
+// Several patches are parsed, but applied one at a time for now.
+inline constexpr Cp1251Literal kOnePatchForNow = "пока можно указать только один патч";
 inline constexpr Cp1251Literal kNotInPatchMode = "параметр не используется в этом режиме";
 inline constexpr Cp1251Literal kPatchModeNeedsImage = "укажите образ прошивки: -i BIN";
 inline constexpr Cp1251Literal kPatchModeNeedsOutput = "укажите выходной файл: -o ФАЙЛ";
 inline constexpr Cp1251Literal kOutputIsPatch = "файл не перезаписан: это файл патча";
+
+inline constexpr Cp1251Literal kExtraOperand = "лишний аргумент";
+inline constexpr Cp1251Literal kCompareNeedsFirmware = "укажите прошивку: -f ТЕКСТ";
+inline constexpr Cp1251Literal kFirmwareTooLong =
+    "имя прошивки в DIFF-файле занимает не больше 16 байт";
+// The new image's size, then the old one's (-i).
+inline constexpr Cp1251Literal kImageSizesDiffer =
+    "образы разного размера: %s байт, а образ -i - %s байт";
+inline constexpr Cp1251Literal kNothingToCompare = "образы совпадают: сравнивать нечего";
 
 // The verdicts of the patch modes, said of the patch file.
 inline constexpr Cp1251Literal kPatchFits = "патч подходит к образу: все изменения применимы";
@@ -60,8 +69,10 @@ inline constexpr Cp1251Literal kHelp =
     "               quorrel-cli --check SMP -i BIN\n"
     "               quorrel-cli --apply SMP -i BIN -o ФАЙЛ\n"
     "               quorrel-cli --revert SMP -i BIN -o ФАЙЛ\n"
-    "Преобразует каждый DIFF-файл в SMP-патч, или проверяет, применяет либо отменяет\n"
-    "SMP-патч на образе прошивки.\n"
+    "               quorrel-cli --make-diff НОВЫЙ -i BIN -f ТЕКСТ [-o ФАЙЛ]\n"
+    "               quorrel-cli --compare НОВЫЙ -i BIN -f ТЕКСТ [-o ФАЙЛ]\n"
+    "Преобразует каждый DIFF-файл в SMP-патч, проверяет, применяет либо отменяет\n"
+    "SMP-патч на образе прошивки, или сравнивает два образа.\n"
     "\n"
     "Параметры:\n"
     "  -i, --image BIN          образ прошивки, из которого берутся старые байты\n"
@@ -86,6 +97,14 @@ inline constexpr Cp1251Literal kHelp =
     "                           у всех изменений и новые байты в образе\n"
     "-o может совпадать с образом (замена целиком или никак); «-» - стандартный вывод.\n"
     "\n"
+    "Сравнение образов (вместо DIFF-файлов; -i - старый образ, -f обязателен):\n"
+    "      --make-diff НОВЫЙ    записать DIFF-файл, превращающий образ -i в НОВЫЙ\n"
+    "                           (по умолчанию НОВЫЙ с расширением .dif)\n"
+    "      --compare НОВЫЙ      записать SMP-патч со старыми байтами у всех изменений\n"
+    "                           (по умолчанию НОВЫЙ с расширением .smp); поля патча\n"
+    "                           (-t, -g, -r, -d, --id) - как при преобразовании\n"
+    "Изменённые байты, между которыми меньше 16 неизменных, идут одним блоком.\n"
+    "\n"
     "DIFF-файл или образ «-» читается со стандартного ввода; патч DIFF-файла «-»\n"
     "без параметра -o выводится на стандартный вывод.\n"
     "\n"
@@ -97,6 +116,9 @@ inline constexpr Cp1251Literal kHelp =
     "При нескольких DIFF-файлах обрабатывается каждый, а код - наибольший из них.\n"
     "В режимах патча: 0 - патч подходит (и образ записан), 1 - патч не прочитан,\n"
     "не подходит или уже применён (уже отменён), 2 - ошибка в командной строке,\n"
-    "3 - образ не удалось записать.\n";
+    "3 - образ не удалось записать.\n"
+    "При сравнении: 0 - файл записан, 1 - образ не прочитан, размеры образов\n"
+    "различаются или образы совпадают, 2 - ошибка в командной строке, 3 - файл не\n"
+    "удалось записать.\n";
 
 }  // namespace quorrel::cli

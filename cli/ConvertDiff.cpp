@@ -11,6 +11,7 @@
 #include "InputBytes.h"
 #include "MakePatchId.h"
 #include "Messages.h"
+#include "ReportSave.h"
 #include "StreamSmpPatch.h"
 #include "WriteStream.h"
 
@@ -54,20 +55,6 @@ PatchInfo MakeInfo(const RunContext& run, const std::string& firmware) {
     return info;
 }
 
-ExitStatus Report(const SaveResult& result, const std::string& output, const RunContext& run) {
-    switch (result.outcome) {
-        case SaveOutcome::Saved:
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            run.reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            run.reporter.FileError(result.cause, output);
-            return ExitStatus::NotWritten;
-    }
-    return ExitStatus::NotWritten;
-}
-
 // The text goes out piece by piece as it is composed; an image that fails meanwhile leaves the
 // output file as it was.
 ExitStatus WritePatch(const std::string& output, const PatchInfo& info, ByteSource& diff,
@@ -107,7 +94,7 @@ ExitStatus WritePatch(const std::string& output, const PatchInfo& info, ByteSour
         return ExitStatus::InputRefused;
     }
     if (!save.result().saved()) {
-        return Report(save.result(), output, run);
+        return ReportSave(save.result(), output, run.reporter);
     }
     run.guard.Reserve(output);
     run.pending.emplace_back(std::move(save), output);
@@ -128,7 +115,7 @@ ExitStatus CommitPatches(RunContext& run) {
     std::vector<std::filesystem::path> folders;
     for (auto& [save, output] : run.pending) {
         const SaveResult saved = save.Commit(false);
-        status = Worse(status, Report(saved, output, run));
+        status = Worse(status, ReportSave(saved, output, run.reporter));
         if (saved.saved() &&
             std::find(folders.begin(), folders.end(), save.folder()) == folders.end()) {
             folders.push_back(save.folder());

@@ -12,14 +12,12 @@ constexpr const char* kSeparators = "/";
 
 }  // namespace
 
-std::string DefaultOutputPath(const std::string& diffPath) {
-    const auto slash = diffPath.find_last_of(kSeparators);
+std::string DefaultOutputPath(const std::string& inputPath, std::string_view extension) {
+    const auto slash = inputPath.find_last_of(kSeparators);
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const auto dot = diffPath.rfind('.');
-    if (dot != std::string::npos && dot > nameStart) {
-        return diffPath.substr(0, dot) + ".smp";
-    }
-    return diffPath + ".smp";
+    const auto dot = inputPath.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > nameStart;
+    return (hasExtension ? inputPath.substr(0, dot) : inputPath) + std::string(extension);
 }
 
 }  // namespace quorrel

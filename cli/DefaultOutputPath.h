@@ -1,11 +1,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quorrel {
 
-// The DIFF path with the extension of its last component replaced by ".smp", or ".smp" added
-// when that component has none. A leading dot does not start an extension.
-std::string DefaultOutputPath(const std::string& diffPath);
+// The input's path with the extension of its last component replaced by `extension`, or
+// `extension` added when that component has none. A leading dot does not start an extension.
+std::string DefaultOutputPath(const std::string& inputPath, std::string_view extension = ".smp");
 
 }  // namespace quorrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -19,5 +20,11 @@ struct FileIdentity {
 
 // Nothing when `path` (a file-system name) names nothing that can be looked at.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
+
+// The file behind standard input; nothing when it is none that can be looked at.
+std::optional<FileIdentity> IdentifyStandardInput();
+
+// Whether two names are one as the file system compares them: letter case aside on Windows.
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace quorrel

@@ -7,7 +7,8 @@
 namespace quorrel {
 
 void OutputGuard::Protect(const std::string& path) {
-    if (const auto identity = IdentifyFile(path); identity && identity->regular) {
+    const auto identity = path == "-" ? IdentifyStandardInput() : IdentifyFile(path);
+    if (identity && identity->regular) {
         files_.push_back(*identity);
     }
 }
@@ -35,8 +36,13 @@ bool OutputGuard::Covers(const std::string& path) const {
         })) {
         return true;
     }
-    return !reserved_.empty() &&
-           std::find(reserved_.begin(), reserved_.end(), Canonical(path)) != reserved_.end();
+    if (reserved_.empty()) {
+        return false;
+    }
+    const std::filesystem::path canonical = Canonical(path);
+    return std::any_of(reserved_.begin(), reserved_.end(), [&](const std::filesystem::path& name) {
+        return SameFileName(name, canonical);
+    });
 }
 
 }  // namespace quorrel

@@ -1,5 +1,6 @@
 #include "ParseCliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -7,6 +8,7 @@
 
 #include "CliTexts.h"
 #include "Cp1251.h"
+#include "DiffFormat.h"
 #include "MakePatchId.h"
 #include "Messages.h"
 #include "ParseVersion.h"
@@ -31,6 +33,8 @@ enum class OptionId {
     Check,
     Apply,
     Revert,
+    MakeDiff,
+    Compare,
 };
 
 struct OptionInfo {
@@ -40,7 +44,7 @@ struct OptionInfo {
     OptionId id;
 };
 
-constexpr std::array<OptionInfo, 15> kOptions = {{
+constexpr std::array<OptionInfo, 17> kOptions = {{
     {'i', "image", true, OptionId::Image},
     {'o', "output", true, OptionId::Output},
     {'t', "title", true, OptionId::Title},
@@ -56,6 +60,8 @@ constexpr std::array<OptionInfo, 15> kOptions = {{
     {0, "check", true, OptionId::Check},
     {0, "apply", true, OptionId::Apply},
     {0, "revert", true, OptionId::Revert},
+    {0, "make-diff", true, OptionId::MakeDiff},
+    {0, "compare", true, OptionId::Compare},
 }};
 
 const OptionInfo* FindLong(std::string_view name) {
@@ -209,14 +215,18 @@ class Parser {
         return std::string(value);
     }
 
-    void SetPatchMode(PatchMode mode, std::string_view shown, std::string_view value) {
-        if (result_.options.patchMode != PatchMode::None) {
-            Refuse(shown, cli::kOnePatchMode, true);
+    // Each mode names the file it works on, as its value.
+    void SetMode(PatchMode patchMode, CompareMode compareMode, std::string_view shown,
+                 std::string_view value) {
+        CliOptions& options = result_.options;
+        if (!modeShown_.empty()) {
+            Refuse(shown, cli::kOneMode, true);
             return;
         }
         if (auto path = PathValue(shown, value)) {
-            result_.options.patchMode = mode;
-            result_.options.patch = std::move(*path);
+            options.patchMode = patchMode;
+            options.compareMode = compareMode;
+            (patchMode != PatchMode::None ? options.patch : options.newImage) = std::move(*path);
             modeShown_ = shown;
         }
     }
@@ -224,22 +234,30 @@ class Parser {
     void Apply(const OptionInfo& option, std::string_view shown, std::string_view value) {
         CliOptions& options = result_.options;
         // Settings stay allowed everywhere: scripts may pass them to every run.
-        const bool conversionOnly = option.id == OptionId::Title || option.id == OptionId::Group ||
-                                    option.id == OptionId::Revision ||
-                                    option.id == OptionId::Description ||
-                                    option.id == OptionId::Firmware || option.id == OptionId::Id;
-        if (conversionOnly && conversionShown_.empty()) {
+        const bool patchField = option.id == OptionId::Title || option.id == OptionId::Group ||
+                                option.id == OptionId::Revision ||
+                                option.id == OptionId::Description || option.id == OptionId::Id;
+        if (patchField && fieldShown_.empty()) {
+            fieldShown_ = shown;
+        }
+        if ((patchField || option.id == OptionId::Firmware) && conversionShown_.empty()) {
             conversionShown_ = shown;
         }
         switch (option.id) {
             case OptionId::Check:
-                SetPatchMode(PatchMode::Check, shown, value);
+                SetMode(PatchMode::Check, CompareMode::None, shown, value);
                 break;
             case OptionId::Apply:
-                SetPatchMode(PatchMode::Apply, shown, value);
+                SetMode(PatchMode::Apply, CompareMode::None, shown, value);
                 break;
             case OptionId::Revert:
-                SetPatchMode(PatchMode::Revert, shown, value);
+                SetMode(PatchMode::Revert, CompareMode::None, shown, value);
+                break;
+            case OptionId::MakeDiff:
+                SetMode(PatchMode::None, CompareMode::MakeDiff, shown, value);
+                break;
+            case OptionId::Compare:
+                SetMode(PatchMode::None, CompareMode::Compare, shown, value);
                 break;
             case OptionId::Image:
                 options.image = PathValue(shown, value);
@@ -262,6 +280,7 @@ class Parser {
                 break;
             case OptionId::Firmware:
                 options.firmware = FieldText(shown, value);
+                firmwareShown_ = shown;
                 break;
             case OptionId::Revision:
                 if (const auto text = FieldText(shown, value)) {
@@ -295,11 +314,12 @@ class Parser {
         }
     }
 
+    // The operands are the patches after the first.
     void CheckPatchOperands() {
-        const CliOptions& options = result_.options;
-        if (!options.diffs.empty()) {
-            Refuse(options.diffs.front(), cli::kNoDiffInPatchMode, true);
-        } else if (!conversionShown_.empty()) {
+        CliOptions& options = result_.options;
+        const auto stdinReaders = std::count(options.diffs.begin(), options.diffs.end(), "-") +
+                                  (options.patch == "-" ? 1 : 0) + (options.image == "-" ? 1 : 0);
+        if (!conversionShown_.empty()) {
             Refuse(conversionShown_, cli::kNotInPatchMode, true);
         } else if (!options.image) {
             Refuse(modeShown_, cli::kPatchModeNeedsImage, true);
@@ -307,10 +327,35 @@ class Parser {
             Refuse(outputShown_, cli::kNotInPatchMode, true);
         } else if (options.patchMode != PatchMode::Check && !options.output) {
             Refuse(modeShown_, cli::kPatchModeNeedsOutput, true);
-        } else if (options.patch == "-" && options.image == "-") {
+        } else if (std::count(options.diffs.begin(), options.diffs.end(), "") > 0) {
+            Refuse("SMP", cli::kEmptyPath, true);
+        } else if (stdinReaders > 1) {
             Refuse("-", cli::kStdinTwice, true);
         } else {
+            options.laterPatches.swap(options.diffs);
             result_.action = ParsedCommandLine::Action::Patch;
+        }
+    }
+
+    void CheckCompareOperands() {
+        const CliOptions& options = result_.options;
+        const bool makeDiff = options.compareMode == CompareMode::MakeDiff;
+        if (!options.diffs.empty()) {
+            Refuse(options.diffs.front(), cli::kExtraOperand, true);
+        } else if (makeDiff && !fieldShown_.empty()) {
+            Refuse(fieldShown_, cli::kNotInPatchMode, true);
+        } else if (!options.image) {
+            Refuse(modeShown_, cli::kPatchModeNeedsImage, true);
+        } else if (!options.firmware) {
+            Refuse(modeShown_, cli::kCompareNeedsFirmware, true);
+        } else if (options.firmware->empty()) {
+            Refuse(firmwareShown_, msg::kNoFirmware, false);
+        } else if (makeDiff && options.firmware->size() > diff::kFirmwareNameSize) {
+            Refuse(firmwareShown_, cli::kFirmwareTooLong, false);
+        } else if (options.newImage == "-" && options.image == "-") {
+            Refuse("-", cli::kStdinTwice, true);
+        } else {
+            result_.action = ParsedCommandLine::Action::Compare;
         }
     }
 
@@ -318,6 +363,10 @@ class Parser {
         const CliOptions& options = result_.options;
         if (options.patchMode != PatchMode::None) {
             CheckPatchOperands();
+            return;
+        }
+        if (options.compareMode != CompareMode::None) {
+            CheckCompareOperands();
             return;
         }
         if (options.diffs.empty()) {
@@ -346,6 +395,8 @@ class Parser {
     std::string outputShown_;
     std::string modeShown_;
     std::string conversionShown_;  // the first option that only a conversion takes
+    std::string fieldShown_;       // the same but -f, which a DIFF file holds too
+    std::string firmwareShown_;
     ParsedCommandLine result_;
 };
 

@@ -8,9 +8,9 @@
 namespace quorrel {
 
 struct ParsedCommandLine {
-    enum class Action { Convert, Patch, Help, Version, Refuse };
+    enum class Action { Convert, Patch, Compare, Help, Version, Refuse };
     Action action = Action::Convert;
-    CliOptions options;  // complete only for Convert and Patch
+    CliOptions options;  // complete only for Convert, Patch and Compare
     // For Refuse: the option or argument at fault as typed, and why (Windows-1251).
     std::string subject;
     std::string reason;

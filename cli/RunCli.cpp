@@ -10,6 +10,7 @@
 #include "OpenedImage.h"
 #include "ParseCliOptions.h"
 #include "Reporter.h"
+#include "RunCompareMode.h"
 #include "RunPatchMode.h"
 #include "SettingsFile.h"
 #include "WriteStream.h"
@@ -89,7 +90,16 @@ ExitStatus RunCli(std::span<const std::string> args) {
         case ParsedCommandLine::Action::Refuse:
             return Refuse(parsed, reporter);
         case ParsedCommandLine::Action::Patch:
+            if (!parsed.options.laterPatches.empty()) {
+                ParsedCommandLine refused;
+                refused.subject = parsed.options.laterPatches.front();
+                refused.reason = cli::kOnePatchForNow;
+                refused.showUsage = true;
+                return Refuse(refused, reporter);
+            }
             return RunPatchMode(parsed.options, reporter);
+        case ParsedCommandLine::Action::Compare:
+            return RunCompareMode(parsed.options, reporter);
         case ParsedCommandLine::Action::Convert:
             break;
     }

@@ -14,6 +14,7 @@
 #include "OpenedImage.h"
 #include "OutputGuard.h"
 #include "PatchFitter.h"
+#include "ReportSave.h"
 #include "SmpTextChanges.h"
 
 namespace quorrel {
@@ -84,20 +85,6 @@ std::string MisfitReport(const PatchFit& fit, PatchDirection direction) {
     return text;
 }
 
-ExitStatus Report(const SaveResult& saved, const std::string& output, const Reporter& reporter) {
-    switch (saved.outcome) {
-        case SaveOutcome::Saved:
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            reporter.FileError(saved.cause, output);
-            return ExitStatus::NotWritten;
-    }
-    return ExitStatus::NotWritten;
-}
-
 // The patch's own refusal, found by reading it to its end; empty when it reads.
 std::string PatchRefusal(PatchChanges& changes) {
     changes.Rewind();
@@ -121,7 +108,7 @@ ExitStatus WriteImage(const CliOptions& options, PatchFitter& fitter, const Open
         // The image may be replaced in place; the patch may not, it is the record of the change.
         OutputGuard guard;
         guard.Protect(options.patch);
-        if (options.patch != "-" && guard.Covers(output)) {
+        if (guard.Covers(output)) {
             reporter.Error(output, cli::kOutputIsPatch);
             return ExitStatus::NotWritten;
         }
@@ -130,7 +117,7 @@ ExitStatus WriteImage(const CliOptions& options, PatchFitter& fitter, const Open
     ImageOutput sink(save ? &*save : nullptr, image.file(), image.held());
     switch (fitter.Write(sink)) {
         case PatchFitter::Written::Done:
-            return save ? Report(save->Commit(), output, reporter) : ExitStatus::Written;
+            return save ? ReportSave(save->Commit(), output, reporter) : ExitStatus::Written;
         case PatchFitter::Written::PatchFailed:
             reporter.Error(shown.patch, msg::kReadError);
             return ExitStatus::InputRefused;
@@ -144,7 +131,7 @@ ExitStatus WriteImage(const CliOptions& options, PatchFitter& fitter, const Open
                 reporter.FileError(sink.streamCause(), cli::kStdoutName);
                 return ExitStatus::NotWritten;
             }
-            return Report(save->result(), output, reporter);
+            return ReportSave(save->result(), output, reporter);
     }
     reporter.Error(shown.image, msg::kReadError);
     return ExitStatus::InputRefused;

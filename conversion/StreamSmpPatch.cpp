@@ -74,9 +74,10 @@ std::string Head(const PatchInfo& info, std::string_view id) {
     return head;
 }
 
-// Old bytes are written only for a block that ends before the image does.
-bool HasOldBytes(const BlockStart& block, const FirmwareBytes* image) {
-    return image != nullptr && std::uint64_t{block.offset} + block.count + 4 < image->size();
+bool HasOldBytes(const BlockStart& block, const FirmwareBytes* image, OldBytesReach reach) {
+    const std::uint64_t end = std::uint64_t{block.offset} + block.count;
+    return image != nullptr &&
+           (reach == OldBytesReach::ToTheEnd ? end <= image->size() : end + 4 < image->size());
 }
 
 std::size_t NordLineSize(const BlockStart& block, bool old) {
@@ -138,7 +139,8 @@ class ChunkWriter {
 }  // namespace
 
 StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, BlockSource& blocks,
-                             FirmwareBytes* image, const TextSink& sink, std::size_t chunk) {
+                             FirmwareBytes* image, const TextSink& sink, std::size_t chunk,
+                             OldBytesReach reach) {
     ChunkWriter out(sink, chunk);
     out.Put(Head(info, id));
     BlockStart block;
@@ -146,7 +148,7 @@ StreamOutcome StreamSmpPatch(const PatchInfo& info, std::string_view id, BlockSo
         char digits[8];
         out.Put(kNordOpen);
         out.Put(PutOffset(digits, block.offset));
-        if (HasOldBytes(block, image)) {
+        if (HasOldBytes(block, image, reach)) {
             out.Put(kFromOpen);
             for (std::size_t done = 0; done < block.count;) {
                 const std::size_t n = std::min(kPiece, block.count - done);
@@ -186,11 +188,11 @@ std::string_view CheckBlocks(BlockSource& blocks) {
 }
 
 std::size_t SmpPatchSize(const PatchInfo& info, std::string_view id, BlockSource& blocks,
-                         const FirmwareBytes* image) {
+                         const FirmwareBytes* image, OldBytesReach reach) {
     std::size_t size = Head(info, id).size() + kTail.size();
     BlockStart block;
     while (blocks.Next(block)) {
-        size += NordLineSize(block, HasOldBytes(block, image));
+        size += NordLineSize(block, HasOldBytes(block, image, reach));
     }
     return size;
 }

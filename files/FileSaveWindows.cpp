@@ -8,6 +8,7 @@
 
 #include "FileErrorCauseWindows.h"
 #include "FileHandle.h"
+#include "FileLikenessWindows.h"
 #include "FileSave.h"
 #include "InputFile.h"
 #include "Win32Path.h"
@@ -17,7 +18,6 @@ namespace quorrel {
 namespace {
 
 constexpr int kNames = 100;
-constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
 std::wstring RandomSuffix() {
     static std::minstd_rand generator(static_cast<unsigned>(::GetTickCount64()) ^
@@ -47,35 +47,80 @@ std::wstring FinalPath(HANDLE handle, const std::wstring& fallback) {
     return fallback;
 }
 
+bool IsLink(const std::wstring& path) {
+    const DWORD own = ::GetFileAttributesW(path.c_str());
+    return own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 std::wstring FolderOf(const std::wstring& path) {
     const auto separator = path.find_last_of(L"\\/");
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
 }
 
-std::wstring NameOf(const std::wstring& path) {
+// The file's name, cut so that the names made from it stay within the 255 characters a name may
+// have; a surrogate pair is never split.
+std::wstring ShortNameOf(const std::wstring& path) {
     const auto separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+    std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    if (name.size() > 200) {
+        name.resize(IS_HIGH_SURROGATE(name[199]) ? 199 : 200);
+    }
+    return name;
 }
 
-// A new file ".NAME.RANDOM.tmp" in `folder` (which ends with its separator).
-bool CreateTemporary(const std::wstring& folder, const std::wstring& name, FileHandle& file,
-                     std::wstring& path, DWORD& error) {
+bool DeleteByHandle(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != 0;
+}
+
+// A new file ".NAME.RANDOM.tmp" in `folder` (which ends with its separator), like the target.
+// It is kept only where it can be renamed and removed by name: a folder may let files be made
+// but not removed, and a file left that way would stay for good. The handle made it, so it can
+// always remove it.
+bool CreateTemporary(const std::wstring& folder, const std::wstring& name, FileLikeness& likeness,
+                     FileHandle& file, std::wstring& path, DWORD& error) {
     for (int attempt = 0; attempt < kNames; ++attempt) {
-        std::wstring candidate =
-            Win32Path(folder + L"." + name.substr(0, 200) + L"." + RandomSuffix() + L".tmp");
-        file = FileHandle(::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr));
-        if (file.valid()) {
+        std::wstring candidate = Win32Path(folder + L"." + name + L"." + RandomSuffix() + L".tmp");
+        file = FileHandle(::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, likeness.security(),
+                                        CREATE_NEW, likeness.flags(), nullptr));
+        if (!file.valid()) {
+            error = ::GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+            continue;
+        }
+        const FileHandle removable(::CreateFileW(
+            candidate.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = removable.valid() ? 0 : ::GetLastError();
+        if (removable.valid() && likeness.Holds(file.get())) {
             path = std::move(candidate);
             return true;
         }
-        error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            return false;
+        DeleteByHandle(file.get());
+        file.Close();
+        if (error == 0) {
+            error = ERROR_ACCESS_DENIED;  // it could not be encrypted
         }
+        return false;
     }
     return false;
+}
+
+// A name "NAME.quorrel-backup" (or "-2" and so on) in `folder` that nothing has yet.
+std::wstring FreeBackupName(const std::wstring& folder, const std::wstring& name, int& n) {
+    for (; n <= kNames; ++n) {
+        std::wstring candidate = Win32Path(folder + name + L".quorrel-backup" +
+                                           (n > 1 ? L"-" + std::to_wstring(n) : L""));
+        if (::GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return candidate;
+        }
+    }
+    return std::wstring();
 }
 
 bool Rewind(HANDLE file) {
@@ -105,21 +150,21 @@ bool CopyContents(HANDLE from, HANDLE to, DWORD& error) {
     }
 }
 
-// The error a failed ReplaceFileW stands for; its own codes only say which step failed.
-DWORD ReplaceError(DWORD error, const std::wstring& target) {
-    if (error != ERROR_UNABLE_TO_REMOVE_REPLACED) {
-        return error;
-    }
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0
-               ? ERROR_ACCESS_DENIED
-               : ERROR_SHARING_VIOLATION;
-}
-
 std::wstring TemporaryFolder() {
     std::vector<wchar_t> buffer(MAX_PATH + 1);
     const DWORD n = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
     return n == 0 || n >= buffer.size() ? std::wstring() : std::wstring(buffer.data(), n);
+}
+
+// ReplaceFileW cannot write the new name through; the file's own flush commits it with the
+// file's metadata.
+void FlushByName(const std::wstring& path) {
+    const FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid()) {
+        ::FlushFileBuffers(file.get());
+    }
 }
 
 }  // namespace
@@ -185,23 +230,20 @@ class FileSave::Impl {
 
     SaveResult Commit() {
         Flush();
-        // The replaced file must be closed before ReplaceFileW; written in place, it is on disk
-        // once flushed.
-        if (result_.saved() && road_ != Road::InPlace) {
-            for (FileHandle* handle : {&temp_, &file_}) {
-                if (const DWORD error = handle->Close(); error != 0) {
-                    Fail(SaveOutcome::WriteFailed, error);
-                }
-            }
-        }
         if (result_.saved() && road_ == Road::Rename) {
             PutInPlace();
+        } else if (result_.saved() && road_ == Road::Direct) {
+            // A device may report a late failure only when closed.
+            if (const DWORD error = file_.Close(); error != 0) {
+                Fail(SaveOutcome::WriteFailed, error);
+            }
         }
         if (!result_.saved()) {
             Abandon();
             return result_;
         }
         done_ = true;
+        DropTemporary();
         DropCopy();
         file_.Close();
         return result_;
@@ -223,15 +265,31 @@ class FileSave::Impl {
     }
 
     void BeginNew() {
+        // The name is taken for a moment first. Where the system follows a link to a missing
+        // file, this makes the file it leads to, whose folder then takes the temporary; where it
+        // does not (wine), the name cannot be made although nothing opened: the link is left
+        // alone, never replaced by the new file.
+        const bool link = IsLink(target_);
+        FileHandle claim(::CreateFileW(target_.c_str(), DELETE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!claim.valid()) {
+            Fail(SaveOutcome::CannotOpen, ::GetLastError());
+            return;
+        }
+        if (link) {
+            target_ = FinalPath(claim.get(), target_);
+        }
+        claim.Close();
         DWORD error = 0;
-        if (CreateTemporary(FolderOf(target_), NameOf(target_), temp_, tempPath_, error)) {
+        if (CreateTemporary(FolderOf(target_), ShortNameOf(target_), likeness_, temp_, tempPath_,
+                            error)) {
             road_ = Road::Rename;
             return;
         }
         // No temporary here; the new file itself is written and removed again on failure.
-        file_ =
-            FileHandle(::CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file_ = FileHandle(::CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                         FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file_.valid()) {
             Fail(SaveOutcome::CannotOpen, ::GetLastError());
             return;
@@ -248,19 +306,30 @@ class FileSave::Impl {
             Fail(SaveOutcome::CannotOpen, ERROR_ACCESS_DENIED);
             return;
         }
-        const DWORD own = ::GetFileAttributesW(target_.c_str());
-        if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if (IsLink(target_)) {
             target_ = FinalPath(file_.get(), target_);
         }
         existed_ = true;
+        // Without its security (a file system that keeps none) the copies take the folder's,
+        // which is then all there is.
+        likeness_.Take(file_.get(), info.dwFileAttributes);
         DWORD error = 0;
-        // ReplaceFileW keeps the attributes and security of the file, not its other names.
-        if (info.nNumberOfLinks == 1 &&
-            CreateTemporary(FolderOf(target_), NameOf(target_), temp_, tempPath_, error)) {
-            road_ = Road::Rename;
-            return;
+        // ReplaceFileW keeps the file's attributes and access list, not its other names, nor its
+        // owner: the temporary's owner is whoever saves.
+        if (info.nNumberOfLinks == 1 && CreateTemporary(FolderOf(target_), ShortNameOf(target_),
+                                                        likeness_, temp_, tempPath_, error)) {
+            if (likeness_.SameOwner(temp_.get())) {
+                road_ = Road::Rename;
+                return;
+            }
+            DropTemporary();
         }
+        BeginInPlace();
+    }
+
+    void BeginInPlace() {
         road_ = Road::InPlace;
+        DWORD error = 0;
         if (!KeepCopy(error)) {
             Fail(SaveOutcome::WriteFailed, error);
         }
@@ -269,8 +338,9 @@ class FileSave::Impl {
         }
     }
 
-    // The old contents, complete before they take their name, beside the file or in the
-    // temporary folder; in memory for small files that can do without.
+    // The old contents, complete before they take their name, beside the file or, where it
+    // takes no new file or has no room, in the temporary folder; in memory for small files that
+    // can do without.
     bool KeepCopy(DWORD& error) {
         if (!options_.copyOnDisk) {
             memory_.clear();
@@ -293,9 +363,6 @@ class FileSave::Impl {
             if (!folder.empty() && KeepCopyIn(folder, error)) {
                 return true;
             }
-            if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
-                return false;
-            }
         }
         return false;
     }
@@ -303,7 +370,8 @@ class FileSave::Impl {
     bool KeepCopyIn(const std::wstring& folder, DWORD& error) {
         FileHandle copy;
         std::wstring path;
-        if (!CreateTemporary(folder, NameOf(target_), copy, path, error)) {
+        const std::wstring name = ShortNameOf(target_);
+        if (!CreateTemporary(folder, name, likeness_, copy, path, error)) {
             return false;
         }
         bool ok = CopyContents(file_.get(), copy.get(), error);
@@ -311,15 +379,16 @@ class FileSave::Impl {
             ok = false;
             error = ::GetLastError();
         }
+        // Closed to be renamed; the temporary is known to be removable by name.
         copy.Close();
         for (int n = 1; ok && n <= kNames; ++n) {
-            std::wstring name = Win32Path(folder + NameOf(target_) + L".quorrel-backup" +
-                                          (n > 1 ? L"-" + std::to_wstring(n) : L""));
-            if (::MoveFileExW(path.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
-                copyPath_ = std::move(name);
+            std::wstring backup = FreeBackupName(folder, name, n);
+            if (!backup.empty() &&
+                ::MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                copyPath_ = std::move(backup);
                 return true;
             }
-            error = ::GetLastError();
+            error = backup.empty() ? ERROR_FILE_EXISTS : ::GetLastError();
             ok = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
         }
         ::DeleteFileW(path.c_str());
@@ -350,30 +419,94 @@ class FileSave::Impl {
         }
     }
 
+    void DropTemporary() {
+        if (temp_.valid()) {
+            DeleteByHandle(temp_.get());
+            temp_.Close();
+        } else if (!tempPath_.empty()) {
+            ::DeleteFileW(tempPath_.c_str());
+        }
+        tempPath_.clear();
+    }
+
     void PutInPlace() {
+        // Both are closed: ReplaceFileW and MoveFileExW open them themselves.
+        for (FileHandle* handle : {&temp_, &file_}) {
+            if (const DWORD error = handle->Close(); error != 0) {
+                Fail(SaveOutcome::WriteFailed, error);
+                return;
+            }
+        }
         if (!existed_) {
-            if (!::MoveFileExW(tempPath_.c_str(), target_.c_str(), kMoveFlags)) {
+            // Never over a file that appeared meanwhile: that save fails instead.
+            if (::MoveFileExW(tempPath_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                tempPath_.clear();
+            } else {
                 Fail(SaveOutcome::WriteFailed, ::GetLastError());
             }
             return;
         }
-        if (::ReplaceFileW(target_.c_str(), tempPath_.c_str(), nullptr,
-                           REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                           nullptr)) {
+        // The old file leaves by a name of our choosing, so that a replacement failing midway
+        // leaves both files at known names. Without the flags that ignore errors, a list or
+        // stream that cannot be carried over fails the replacement, which then takes the road in
+        // place. REPLACEFILE_WRITE_THROUGH is not supported: the file is flushed by name after.
+        int n = 1;
+        const std::wstring backup = FreeBackupName(FolderOf(target_), ShortNameOf(target_), n);
+        if (!backup.empty() && ::ReplaceFileW(target_.c_str(), tempPath_.c_str(), backup.c_str(), 0,
+                                              nullptr, nullptr)) {
+            tempPath_.clear();
+            ::DeleteFileW(backup.c_str());
+            FlushByName(target_);
             return;
         }
-        const DWORD error = ::GetLastError();
+        const DWORD error = backup.empty() ? ERROR_FILE_EXISTS : ::GetLastError();
         if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
             error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            // The old file has already left its name; the temporary now holds the only copy
-            // of the contents, so it is kept if it cannot take the name either.
-            if (!::MoveFileExW(tempPath_.c_str(), target_.c_str(), kMoveFlags)) {
-                Fail(SaveOutcome::WriteFailed, ::GetLastError());
+            // The old file is at the backup name, the new one still at the temporary's; the
+            // target's name is free. The new one takes it, or else the old one takes it back;
+            // should both fail, both files stay where they are, both whole.
+            if (::MoveFileExW(tempPath_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                tempPath_.clear();
+                ::DeleteFileW(backup.c_str());
+                return;
+            }
+            Fail(SaveOutcome::WriteFailed, ::GetLastError());
+            if (!::MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
                 tempPath_.clear();
             }
             return;
         }
-        Fail(SaveOutcome::WriteFailed, ReplaceError(error, target_));
+        // Refused with everything in place (another program holding the file without letting
+        // it be removed, a folder that lets it be written but not removed, a file mounted over):
+        // the new contents are written into the file itself, over a copy of the old ones.
+        WriteInPlaceFromTemporary();
+    }
+
+    void WriteInPlaceFromTemporary() {
+        file_ =
+            FileHandle(::CreateFileW(target_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const FileHandle temp(::CreateFileW(tempPath_.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
+        if (!file_.valid() || !temp.valid()) {
+            Fail(SaveOutcome::WriteFailed, ::GetLastError());
+            return;
+        }
+        BeginInPlace();
+        if (!result_.saved()) {
+            return;
+        }
+        touched_ = true;
+        DWORD error = 0;
+        if (!CopyContents(temp.get(), file_.get(), error)) {
+            Fail(SaveOutcome::WriteFailed, error);
+            return;
+        }
+        Check(::SetEndOfFile(file_.get()));
+        if (result_.saved()) {
+            Check(::FlushFileBuffers(file_.get()));
+        }
     }
 
     void Abandon() {
@@ -381,10 +514,7 @@ class FileSave::Impl {
             return;
         }
         done_ = true;
-        temp_.Close();
-        if (!tempPath_.empty() && road_ == Road::Rename) {
-            ::DeleteFileW(tempPath_.c_str());
-        }
+        DropTemporary();
         if (road_ == Road::InPlace && file_.valid() && touched_) {
             // Should this fail too, the named copy stays for the user.
             if (Restore()) {
@@ -393,11 +523,11 @@ class FileSave::Impl {
         } else {
             DropCopy();
         }
-        file_.Close();
-        if (created_) {
+        if (created_ && !(file_.valid() && DeleteByHandle(file_.get()))) {
             ::DeleteFileW(target_.c_str());
-            created_ = false;
         }
+        created_ = false;
+        file_.Close();
     }
 
     Options options_;
@@ -405,10 +535,11 @@ class FileSave::Impl {
     SaveResult result_;
     Road road_ = Road::Direct;
     FileHandle file_;
-    FileHandle temp_;
+    FileHandle temp_;  // kept open until the commit, able to remove it
     std::wstring tempPath_;
     std::wstring copyPath_;
     std::string memory_;
+    FileLikeness likeness_;
     bool existed_ = false;
     bool flushed_ = false;
     bool touched_ = false;
@@ -460,7 +591,7 @@ void FileSave::Flush() {
     impl_->Flush();
 }
 
-// Windows has no separate sync of a folder's entries; the moves are written through.
+// Each commit makes its own entry durable (moves written through, a replaced file flushed).
 SaveResult FileSave::Commit(bool) {
     return impl_->Commit();
 }
@@ -469,6 +600,7 @@ std::filesystem::path FileSave::folder() const {
     return impl_->folder();
 }
 
+// Windows has no sync of a folder's entries; the commits flushed what can be flushed.
 void SyncFolder(const std::filesystem::path&) {}
 
 SaveResult SaveFile(const std::filesystem::path& path, std::string_view bytes) {

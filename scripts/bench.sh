@@ -10,6 +10,7 @@ bash scripts/install-deps.sh test
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_BUILD_BENCH=ON \
     -DQUORREL_BUILD_TESTS=OFF -DQUORREL_BUILD_UI=OFF
 cmake --build build-bench -j "$(nproc)" --target quorrel-bench quorrel-bench-data quorrel-measure quorrel-durable-copy \
+    quorrel-bench-images \
     quorrel-cli
 
 echo "== micro-benchmarks"

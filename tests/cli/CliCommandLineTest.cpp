@@ -14,9 +14,9 @@ TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
         EXPECT_EQ(0, r.exitCode) << option;
         EXPECT_EQ("", r.err);
         EXPECT_EQ(0u, r.out.find("Использование: quorrel-cli [параметры] DIFF...\n")) << r.out;
-        for (const char* name :
-             {"--image", "--output", "--title", "--group", "--revision", "--description",
-              "--firmware", "--id", "--settings", "--quiet", "--version", "Коды завершения"}) {
+        for (const char* name : {"--image", "--output", "--title", "--group", "--revision",
+                                 "--description", "--firmware", "--id", "--settings", "--quiet",
+                                 "--version", "--make-diff", "--compare", "Коды завершения"}) {
             EXPECT_NE(std::string::npos, r.out.find(name)) << name;
         }
     }
@@ -45,16 +45,26 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
         {{"-i", "-", "-"}, "-: стандартный ввод («-») можно прочитать только один раз"},
         {{"-o", "", diff}, "-o: пустой путь"},
         {{"", diff}, "DIFF: пустой путь"},
-        {{"--check", smp, "-i", diff, "x.dif"},
-         "x.dif: DIFF-файлы не используются с --check, --apply и --revert"},
+        {{"--check", smp, "-i", diff, "x.dif"}, "x.dif: пока можно указать только один патч"},
+        {{"--apply", smp, "-", "-i", "-", "-o", "x"},
+         "-: стандартный ввод («-») можно прочитать только один раз"},
+        {{"--revert", smp, "", "-i", diff, "-o", "x"}, "SMP: пустой путь"},
         {{"--check", smp, "-i", diff, "-t", "T"}, "-t: параметр не используется в этом режиме"},
         {{"--check", smp, "-i", diff, "-o", "x"}, "-o: параметр не используется в этом режиме"},
         {{"--check", smp}, "--check: укажите образ прошивки: -i BIN"},
         {{"--apply", smp, "-i", diff}, "--apply: укажите выходной файл: -o ФАЙЛ"},
         {{"--revert=-", "-i", "-", "-o", "x"},
          "-: стандартный ввод («-») можно прочитать только один раз"},
-        {{"--check", smp, "--revert", smp},
-         "--revert: допустим только один из параметров --check, --apply и --revert"},
+        {{"--check", smp, "--compare", smp},
+         "--compare: допустим только один из параметров --check, --apply, --revert, --make-diff и "
+         "--compare"},
+        {{"--make-diff", diff, "-i", diff}, "--make-diff: укажите прошивку: -f ТЕКСТ"},
+        {{"--compare", diff, "-f", "F"}, "--compare: укажите образ прошивки: -i BIN"},
+        {{"--make-diff", diff, "-i", diff, "-f", "F", "--id", "01020304"},
+         "--id: параметр не используется в этом режиме"},
+        {{"--compare", diff, "-i", diff, "-f", "F", "x"}, "x: лишний аргумент"},
+        {{"--compare", "-", "-i", "-", "-f", "F"},
+         "-: стандартный ввод («-») можно прочитать только один раз"},
         {{"--apply="}, "--apply: пустой путь"},
     };
     for (const auto& c : cases) {

@@ -24,6 +24,8 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
     const std::string good = Put("a.dif", GoodDiff());
     const std::string smpNamedDiff = Put("in.smp", GoodDiff());
     const std::string image = Put("img.bin", "image bytes");
+    const std::string same = Put("same.bin", "image bytes");
+    const std::string changed = Put("changed.bin", "image BYTES");
     const std::string magic = Put("magic.dif", DiffBuilder("FW1", "SGHA", "SPFX").bytes());
     // A NORD block claiming 4 GiB of new bytes in a file of a few dozen.
     const std::string blocks =
@@ -44,9 +46,16 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         ": файл не перезаписан: это входной файл или патч другого DIFF-файла";
     const std::string noFirmware = ": Укажите прошивку, для которой будет использоваться патч!";
     const std::string badText = ": недопустимая последовательность UTF-8";
-    ProcessOptions closed, full;
+    // A patch that fits the image, read from standard input as the inputs below are.
+    const std::string fits = Put("fits.smp",
+                                 "<patch><patchdata><changes>\n<nord offset=\"0x0\" from=\"69\" "
+                                 "to=\"49\"/>\n</changes></patchdata></patch>");
+    ProcessOptions closed, full, imageIn, diffIn, patchIn;
     closed.stdoutClosed = true;
     full.stdoutPath = "/dev/full";
+    imageIn.stdinPath = image;
+    diffIn.stdinPath = good;
+    patchIn.stdinPath = fits;
     const struct {
         std::vector<std::string> args;
         int status;
@@ -63,6 +72,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{larger}, 1, larger + unread},
         {{"-i", huge, good}, 1, huge + unread},
         {{"-i", larger, good}, 1, larger + unread},
+        {{"--compare", huge, "-i", image, "-f", "F"}, 1, huge + unread},
 #endif
         {{"-r", "-1", good}, 2, "-r: Введите целое положительное число."},
         {{"--id", "0a1b2cff", good},
@@ -83,6 +93,38 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{smpNamedDiff}, 3, smpNamedDiff + overInput},
         {{"-i", image, "-o", image, good}, 3, image + overInput},
         {{"-o", Path("./a.dif"), good}, 3, Path("./a.dif") + overInput},
+        {{"--make-diff", image, "-i", good, "-f", "F"},
+         1,
+         image + ": образы разного размера: 11 байт, а образ -i - 51 байт"},
+        {{"--compare", image, "-i", same, "-f", "F", "-o", "-"},
+         1,
+         image + ": образы совпадают: сравнивать нечего"},
+        {{"--make-diff", Path("no.bin"), "-i", image, "-f", "F"}, 1, Path("no.bin") + unread},
+        {{"--compare", image, "-i", Path("dir.dif"), "-f", "F"}, 1, Path("dir.dif") + unread},
+        {{"--make-diff", image, "-i", changed, "-f", ""}, 2, "-f" + noFirmware},
+        {{"--make-diff", image, "-i", changed, "-f", "ПрошивкаДляТеста1"},
+         2,
+         "-f: имя прошивки в DIFF-файле занимает не больше 16 байт"},
+        // The default output is the new image's path with .smp: here an input's.
+        {{"--compare", smpNamedDiff, "-i", good, "-f", "F"}, 3, smpNamedDiff + overInput},
+        {{"--make-diff", image, "-i", changed, "-f", "F", "-o", changed}, 3, changed + overInput},
+        {{"--make-diff", image, "-i", changed, "-f", "F", "-o", "-"},
+         3,
+         "Неизвестная ошибка при доступе к <stdout>.",
+         false,
+         closed},
+        {{"-i", "-", "-o", image, good}, 3, image + overInput, false, imageIn},
+        {{"-o", good, "-"}, 3, good + overInput, false, diffIn},
+        {{"--make-diff", "-", "-i", changed, "-f", "F", "-o", image},
+         3,
+         image + overInput,
+         false,
+         imageIn},
+        {{"--apply", "-", "-i", image, "-o", fits},
+         3,
+         fits + ": файл не перезаписан: это файл патча",
+         false,
+         patchIn},
         {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},
 #ifndef _WIN32
         {{"-o", "-", good}, 3, "Диск переполнен в процессе обращения к <stdout>.", false, full},
@@ -97,6 +139,7 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         EXPECT_EQ(c.status, r.exitCode) << c.err;
         EXPECT_LT(r.maxRssKib, 128 * 1024) << c.err;  // nothing claimed or refused is held
         EXPECT_EQ((c.warned ? kNoImageWarning : "") + ("quorrel-cli: " + c.err + "\n"), r.err);
+        EXPECT_EQ("", r.out) << c.err;
         EXPECT_EQ(before, Snapshot(dir_.path())) << c.err;
     }
 }
@@ -111,7 +154,12 @@ TEST_F(CliTest, SeveralDiffsAreEachTriedAndTheWorstStatusWins) {
     const std::string missing = Path("missing.dif");
     // Two DIFF files with one output name: the second may not overwrite the first's patch.
     const std::string one = Put("a.dif", DiffBuilder("ONE").bytes());
-    const std::string two = Put("a.diff", DiffBuilder("TWO").bytes());
+#ifdef _WIN32
+    // Where names differ in letter case only, they are one name.
+    const std::string two = Put("A.diff", DiffBuilder("TWO").bytes()), collided = Path("A.smp");
+#else
+    const std::string two = Put("a.diff", DiffBuilder("TWO").bytes()), collided = Path("a.smp");
+#endif
     const struct {
         std::vector<std::string> diffs;
         int status;
@@ -120,7 +168,7 @@ TEST_F(CliTest, SeveralDiffsAreEachTriedAndTheWorstStatusWins) {
         {{missing, good1, badClass, good2}, 1, {missing, badClass}},
         {{good1, nameless, badClass, good2}, 2, {nameless, badClass}},
         {{blocked, good1, nameless, missing, good2}, 3, {Path("blocked.smp"), nameless, missing}},
-        {{one, good1, two, good2}, 3, {Path("a.smp")}},
+        {{one, good1, two, good2}, 3, {collided}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"-q"};

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "ReadWholeFile.h"
+#include "RunProcess.h"
 #include "TempDir.h"
 
 namespace quorrel::test {
@@ -42,6 +44,37 @@ TEST(ShrinkingFile, ReadDeliversWhatWasThere) {
     }
     if (!shrankDuringRead) {
         GTEST_SKIP() << "the file was never cut while it was being read on this machine";
+    }
+}
+
+// An image cut while two are compared: the run fails naming it, and writes nothing.
+TEST(ShrinkingFile, ComparisonOfAnImageCutMeanwhileWritesNothing) {
+    const TempDir dir;
+    const std::string newPath = dir.File("new.bin"), oldPath = dir.File("old.bin");
+    constexpr off_t kFull = off_t{256} << 20;
+    bool cutDuringRun = false;
+    for (int attempt = 0; attempt < 8 && !cutDuringRun; ++attempt) {
+        // A change at the start, so the output is under way when the cut comes.
+        WriteFile(newPath, "x");
+        WriteFile(oldPath, "o");
+        ASSERT_EQ(::truncate(newPath.c_str(), kFull), 0);
+        ASSERT_EQ(::truncate(oldPath.c_str(), kFull), 0);
+        Process run(QUORREL_CLI_PATH,
+                    {"--make-diff", newPath, "-i", oldPath, "-f", "F", "-o", dir.File("a.dif")});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 + 50 * attempt));
+        ::truncate(oldPath.c_str(), 1 << 20);
+        const ProcessResult r = run.Wait();
+        EXPECT_FALSE(FileExists(dir.File("a.dif")) && r.exitCode != 0);
+        // Cut before the sizes were taken, the images are refused as of different sizes.
+        if (r.exitCode != 0 && r.err.find("Ошибка") != std::string::npos) {
+            cutDuringRun = true;
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "quorrel-cli: " + oldPath + ": Ошибка считывания данных из файла!\n");
+        }
+        std::filesystem::remove(dir.File("a.dif"));
+    }
+    if (!cutDuringRun) {
+        GTEST_SKIP() << "the image was never cut during a run on this machine";
     }
 }
 

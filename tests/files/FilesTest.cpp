@@ -195,10 +195,11 @@ TEST(ReadWholeFileWindows, OtherReadersShareWritersDoNot) {
 }
 
 // A read-only or locked patch cannot be opened for writing: it stays whole, nothing is left.
-// Once free, it is written in place, so a second name of it holds the new one too.
+// Once free, it is written in place, so a second name of it holds the new one too; its copy's
+// name is cut short like the temporary's.
 TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) {
     TempDir dir;
-    const std::string name = dir.File("kept.smp"), link = dir.File("link.smp");
+    const std::string name = dir.File(std::string(241, 'k') + ".smp"), link = dir.File("link.smp");
     const std::filesystem::path path = PathFromName(name);
     test::WriteFile(name, "the old patch");
     const bool linked = ::CreateHardLinkW(PathFromName(link).c_str(), path.c_str(), nullptr);
@@ -219,6 +220,43 @@ TEST(FileSaveWindows, ProtectedPatchesCannotBeOpenedAndLinkedOnesKeepBothNames) 
     EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u);
     EXPECT_EQ(test::ReadFile(name), "new text");
     EXPECT_EQ(test::ReadFile(linked ? link : name), "new text");
+}
+
+// A new file never takes the place of one that appeared meanwhile, nor of a link to a missing
+// file, which is followed where the system follows it and refused where it does not (wine). A
+// patch held by a program that lets others write it but not remove it is written in place.
+TEST(FileSaveWindows, NamesTakenMeanwhileLinksAndHeldPatches) {
+    TempDir dir;
+    const std::string late = dir.File("late.smp"), held = dir.File("held.smp");
+    {
+        FileSave save(PathFromName(late));
+        save.Write("ours");
+        test::WriteFile(late, "theirs");
+        EXPECT_EQ(save.Commit().outcome, SaveOutcome::WriteFailed);
+    }
+    test::WriteFile(held, "the old patch");
+    {
+        const FileHandle viewer =
+            test::OpenElsewhere(held, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        EXPECT_EQ(SaveFile(PathFromName(held), "new").outcome, SaveOutcome::Saved);
+    }
+    EXPECT_EQ(test::ReadFile(late), "theirs");
+    EXPECT_EQ(test::ReadFile(held), "new");
+    EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"held.smp", "late.smp"}));
+
+    const std::string link = dir.File("link.smp"), made = dir.File("made.smp");
+    if (!test::MakeSymbolicLink(link, "made.smp")) {
+        GTEST_SKIP() << "no symbolic link can be made here";
+    }
+    const SaveResult result = SaveFile(PathFromName(link), "through");
+    if (result.saved()) {
+        EXPECT_EQ(test::ReadFile(made), "through");
+    } else {
+        EXPECT_EQ(result.outcome, SaveOutcome::CannotOpen);
+        EXPECT_FALSE(test::FileExists(made));
+    }
+    test::WriteFile(made, "the target");
+    EXPECT_EQ(test::ReadFile(link), "the target");
 }
 
 TEST(FileErrorCause, CausesBySystemError) {

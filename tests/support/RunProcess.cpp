@@ -39,9 +39,10 @@ std::wstring CommandLine(const std::string& program, const std::vector<std::stri
     return line;
 }
 
-HANDLE OpenInherited(const std::string& path, DWORD access, DWORD disposition) {
+HANDLE OpenInherited(const std::string& path, DWORD access, DWORD disposition,
+                     DWORD share = FILE_SHARE_READ) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE file = ::CreateFileW(PathFromName(path).c_str(), access, FILE_SHARE_READ, &inherit,
+    const HANDLE file = ::CreateFileW(PathFromName(path).c_str(), access, share, &inherit,
                                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("cannot open " + path);
@@ -64,10 +65,13 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
                  const ProcessOptions& options)
     : readOut_(!options.stdoutClosed && !options.stdoutPath) {
     WriteFile(streams_.File("in"), options.input);
+    const std::string in = options.stdinPath.value_or(streams_.File("in"));
     const std::string out = options.stdoutPath.value_or(streams_.File("out"));
 #ifdef _WIN32
     std::wstring line = CommandLine(program, args);
-    const FileHandle in(OpenInherited(streams_.File("in"), GENERIC_READ, OPEN_EXISTING));
+    // As a shell redirects it: others may still write the file.
+    const FileHandle stdIn(
+        OpenInherited(in, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE));
     const FileHandle err(OpenInherited(streams_.File("err"), GENERIC_WRITE, CREATE_ALWAYS));
     FileHandle stdOut;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -80,7 +84,7 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
+    startup.hStdInput = stdIn.get();
     startup.hStdOutput = stdOut.get();
     startup.hStdError = err.get();
     const std::wstring directory =
@@ -101,7 +105,7 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     }
     argv.push_back(nullptr);
     constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC;
-    int fds[3] = {Open(streams_.File("in"), O_RDONLY), -1, Open(streams_.File("err"), kWrite)};
+    int fds[3] = {Open(in, O_RDONLY), -1, Open(streams_.File("err"), kWrite)};
     if (!options.stdoutClosed) {
         fds[1] = Open(out, kWrite);
     } else if (int pipeFds[2]; ::pipe2(pipeFds, O_CLOEXEC) == 0) {
