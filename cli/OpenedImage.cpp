@@ -6,8 +6,8 @@
 
 namespace quorrel {
 
-void OpenedImage::Open(const std::string& path) {
-    if (path == "-") {
+void OpenedImage::Open(const std::string& path, bool whole) {
+    if (path == "-" || whole) {
         whole_ = ReadInput(path);
         if (!whole_.failed()) {
             loaded_.emplace(whole_);

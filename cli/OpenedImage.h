@@ -11,11 +11,11 @@
 
 namespace quorrel {
 
-// The image of a run: read whole only from standard input, which cannot be read twice; a file is
-// read only where it is needed.
+// The image of a run: read whole only from standard input, which cannot be read twice, or when
+// asked; a file is otherwise read only where it is needed.
 class OpenedImage {
   public:
-    void Open(const std::string& path);
+    void Open(const std::string& path, bool whole = false);
 
     // Null when it could not be read.
     FirmwareBytes* bytes();

@@ -26,6 +26,24 @@ constexpr std::size_t kShownBytes = 16;
 // The patch text passes through this buffer, which also holds each change while it is compared.
 constexpr std::size_t kPatchBuffer = std::size_t{1} << 20;
 
+#ifdef _WIN32
+// Windows lets nobody write a file this process holds open for reading, this process included:
+// an image that is also the output is read whole, and let go, before the save opens it.
+constexpr bool kHoldImageWrittenOver = true;
+#else
+constexpr bool kHoldImageWrittenOver = false;
+#endif
+
+bool WritesOverImage(const CliOptions& options) {
+    if (!kHoldImageWrittenOver || options.patchMode == PatchMode::Check || !options.output ||
+        *options.output == "-") {
+        return false;
+    }
+    OutputGuard image;
+    image.Protect(*options.image);
+    return image.Covers(*options.output);
+}
+
 // `text` with each "%s" replaced by the next of `values`.
 std::string Fill(std::string_view text, std::initializer_list<std::string_view> values) {
     std::string out(text);
@@ -149,7 +167,7 @@ ExitStatus RunPatchMode(const CliOptions& options, const Reporter& reporter) {
     }
     SmpTextChanges changes(*patch.bytes());
     OpenedImage image;
-    image.Open(*options.image);
+    image.Open(*options.image, WritesOverImage(options));
     const PatchDirection direction =
         options.patchMode == PatchMode::Revert ? PatchDirection::Revert : PatchDirection::Apply;
     std::optional<PatchFitter> fitter;
