@@ -17,6 +17,7 @@ class FirmwareFile final : public FirmwareBytes {
 
     std::uint32_t size() const override { return static_cast<std::uint32_t>(file_.size()); }
     const std::uint8_t* Read(std::uint32_t offset, std::size_t n) override;
+    const InputFile& file() const { return file_; }
 
   private:
     InputFile file_;

@@ -1,18 +1,14 @@
 #include "RunCli.h"
 
-#include <optional>
-
 #include "CliTexts.h"
 #include "ConvertDiff.h"
 #include "Cp1251.h"
 #include "FileChecks.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
-#include "FirmwareFile.h"
-#include "InputFile.h"
 #include "Messages.h"
+#include "OpenedImage.h"
 #include "ParseCliOptions.h"
-#include "ReadInput.h"
 #include "Reporter.h"
 #include "RunCompareMode.h"
 #include "RunPatchMode.h"
@@ -42,38 +38,6 @@ ExitStatus Refuse(const ParsedCommandLine& parsed, const Reporter& reporter) {
     return ExitStatus::FieldRefused;
 }
 
-// The image is read whole only from standard input; a file is read only where the blocks lie.
-struct OpenedImage {
-    LoadedFile whole;
-    std::optional<LoadedFirmware> loaded;
-    std::optional<FirmwareFile> file;
-
-    FirmwareBytes* bytes() {
-        if (loaded) {
-            return &*loaded;
-        }
-        return file ? &*file : nullptr;
-    }
-    std::uint32_t size() {
-        FirmwareBytes* b = bytes();
-        return b != nullptr ? b->size() : LoadedFile::kFailedRead;
-    }
-};
-
-void OpenImage(const std::string& path, OpenedImage& image) {
-    if (path == "-") {
-        image.whole = ReadInput(path);
-        if (!image.whole.failed()) {
-            image.loaded.emplace(image.whole);
-        }
-        return;
-    }
-    InputFile file(PathFromName(path));
-    if (file.open() && file.size() < LoadedFile::kFailedRead) {
-        image.file.emplace(std::move(file));
-    }
-}
-
 ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
     const SettingsFile settingsFile =
         options.settings ? SettingsFile(*options.settings) : SettingsFile::ForExecutable();
@@ -86,7 +50,7 @@ ExitStatus Convert(const CliOptions& options, const Reporter& reporter) {
     if (options.image) {
         const std::string& path = *options.image;
         imageShown = path == "-" ? cli::kStdinName : path;
-        OpenImage(path, image);
+        image.Open(path);
         if (image.bytes() == nullptr) {
             // An image asked for but not read would silently make every patch incomplete.
             reporter.Error(imageShown, msg::kReadError);

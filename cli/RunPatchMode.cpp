@@ -1,18 +1,21 @@
 #include "RunPatchMode.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "CliTexts.h"
 #include "FileSave.h"
 #include "FileSystemName.h"
+#include "ImageOutput.h"
+#include "InputBytes.h"
 #include "Messages.h"
+#include "OpenedImage.h"
 #include "OutputGuard.h"
-#include "PatchFit.h"
-#include "ReadInput.h"
-#include "ReadSmpPatch.h"
-#include "WriteStream.h"
+#include "PatchFitter.h"
+#include "ReportSave.h"
+#include "SmpTextChanges.h"
 
 namespace quorrel {
 
@@ -20,6 +23,26 @@ namespace {
 
 // More would only bury the offset; the line number leads to the rest.
 constexpr std::size_t kShownBytes = 16;
+// The patch text passes through this buffer, which also holds each change while it is compared.
+constexpr std::size_t kPatchBuffer = std::size_t{1} << 20;
+
+#ifdef _WIN32
+// Windows lets nobody write a file this process holds open for reading, this process included:
+// an image that is also the output is read whole, and let go, before the save opens it.
+constexpr bool kHoldImageWrittenOver = true;
+#else
+constexpr bool kHoldImageWrittenOver = false;
+#endif
+
+bool WritesOverImage(const CliOptions& options) {
+    if (!kHoldImageWrittenOver || options.patchMode == PatchMode::Check || !options.output ||
+        *options.output == "-") {
+        return false;
+    }
+    OutputGuard image;
+    image.Protect(*options.image);
+    return image.Covers(*options.output);
+}
 
 // `text` with each "%s" replaced by the next of `values`.
 std::string Fill(std::string_view text, std::initializer_list<std::string_view> values) {
@@ -80,91 +103,115 @@ std::string MisfitReport(const PatchFit& fit, PatchDirection direction) {
     return text;
 }
 
-ExitStatus WriteImage(const CliOptions& options, std::string_view bytes, const Reporter& reporter) {
+// The patch's own refusal, found by reading it to its end; empty when it reads.
+std::string PatchRefusal(PatchChanges& changes) {
+    changes.Rewind();
+    for (ChangeHead change; changes.Next(change);) {
+    }
+    return std::string(changes.error());
+}
+
+struct Names {
+    std::string patch;
+    std::string image;
+};
+
+// Nothing reaches the output before the verdict is known; a save that fails midway leaves the
+// file as it was.
+ExitStatus WriteImage(const CliOptions& options, PatchFitter& fitter, const OpenedImage& image,
+                      const Names& shown, const Reporter& reporter) {
     const std::string& output = *options.output;
-    if (output == "-") {
-        if (const int cause = WriteStream(1, bytes); cause != 0) {
-            reporter.FileError(cause, cli::kStdoutName);
+    std::optional<FileSave> save;
+    if (output != "-") {
+        // The image may be replaced in place; the patch may not, it is the record of the change.
+        OutputGuard guard;
+        guard.Protect(options.patch);
+        if (guard.Covers(output)) {
+            reporter.Error(output, cli::kOutputIsPatch);
             return ExitStatus::NotWritten;
         }
-        return ExitStatus::Written;
+        save.emplace(PathFromName(output));
     }
-    // The image may be replaced in place; the patch may not, it is the record of the change.
-    OutputGuard guard;
-    guard.Protect(options.patch);
-    if (guard.Covers(output)) {
-        reporter.Error(output, cli::kOutputIsPatch);
-        return ExitStatus::NotWritten;
+    ImageOutput sink(save ? &*save : nullptr, image.file(), image.held());
+    switch (fitter.Write(sink)) {
+        case PatchFitter::Written::Done:
+            return save ? ReportSave(save->Commit(), output, reporter) : ExitStatus::Written;
+        case PatchFitter::Written::PatchFailed:
+            reporter.Error(shown.patch, msg::kReadError);
+            return ExitStatus::InputRefused;
+        case PatchFitter::Written::ImageFailed:
+            break;
+        case PatchFitter::Written::SinkFailed:
+            if (sink.imageFailed()) {
+                break;
+            }
+            if (!save) {
+                reporter.FileError(sink.streamCause(), cli::kStdoutName);
+                return ExitStatus::NotWritten;
+            }
+            return ReportSave(save->result(), output, reporter);
     }
-    const SaveResult saved = SaveFile(PathFromName(output), bytes);
-    switch (saved.outcome) {
-        case SaveOutcome::Saved:
-            return ExitStatus::Written;
-        case SaveOutcome::CannotOpen:
-            reporter.Error(output, msg::kCannotOpenOutput);
-            return ExitStatus::NotWritten;
-        case SaveOutcome::WriteFailed:
-            reporter.FileError(saved.cause, output);
-            return ExitStatus::NotWritten;
-    }
-    return ExitStatus::NotWritten;
+    reporter.Error(shown.image, msg::kReadError);
+    return ExitStatus::InputRefused;
 }
 
 }  // namespace
 
 ExitStatus RunPatchMode(const CliOptions& options, const Reporter& reporter) {
-    const std::string patchShown = options.patch == "-" ? cli::kStdinName : options.patch;
-    const std::string imageShown = *options.image == "-" ? cli::kStdinName : *options.image;
-
-    SmpReadResult patch;
-    {
-        const LoadedFile file = ReadInput(options.patch);
-        if (file.failed()) {
-            reporter.Error(patchShown, msg::kReadError);
-            return ExitStatus::InputRefused;
-        }
-        patch = ReadSmpPatch(file.view());
-    }
-    if (!patch.error.empty()) {
-        reporter.Error(patchShown, patch.error);
+    const Names shown{options.patch == "-" ? cli::kStdinName : options.patch,
+                      *options.image == "-" ? cli::kStdinName : *options.image};
+    InputBytes patch(options.patch, kPatchBuffer);
+    if (patch.bytes() == nullptr) {
+        reporter.Error(shown.patch, msg::kReadError);
         return ExitStatus::InputRefused;
     }
-    PatchFit fit;
+    SmpTextChanges changes(*patch.bytes());
+    OpenedImage image;
+    image.Open(*options.image, WritesOverImage(options));
     const PatchDirection direction =
         options.patchMode == PatchMode::Revert ? PatchDirection::Revert : PatchDirection::Apply;
-    {
-        const LoadedFile image = ReadInput(*options.image);
-        if (image.failed()) {
-            reporter.Error(imageShown, msg::kReadError);
+    std::optional<PatchFitter> fitter;
+    PatchFit fit;
+    if (image.bytes() != nullptr) {
+        fitter.emplace(changes, *image.bytes(), direction);
+        fit = fitter->Fit();
+    }
+    // A patch that cannot be read is named before an image that cannot, whichever failed first.
+    if (fit.patchError.empty() && (image.bytes() == nullptr || fit.imageFailed)) {
+        fit.patchError = PatchRefusal(changes);
+        if (fit.patchError.empty()) {
+            reporter.Error(shown.image, msg::kReadError);
             return ExitStatus::InputRefused;
         }
-        fit = FitPatch(patch.changes, image.view(), direction);
     }
-    patch.changes.clear();
+    if (!fit.patchError.empty()) {
+        reporter.Error(shown.patch, fit.patchError);
+        return ExitStatus::InputRefused;
+    }
 
     if (fit.overlaps) {
-        reporter.Warning(patchShown, cli::kOverlaps);
+        reporter.Warning(shown.patch, cli::kOverlaps);
     }
     if (fit.someWithoutFrom && direction == PatchDirection::Apply) {
-        reporter.Warning(patchShown, cli::kNoFromChecked);
+        reporter.Warning(shown.patch, cli::kNoFromChecked);
     }
     switch (fit.verdict) {
         case FitVerdict::AlreadyDone:
-            reporter.Error(patchShown, direction == PatchDirection::Apply
-                                           ? cli::kPatchApplied.view()
-                                           : cli::kPatchReverted.view());
+            reporter.Error(shown.patch, direction == PatchDirection::Apply
+                                            ? cli::kPatchApplied.view()
+                                            : cli::kPatchReverted.view());
             return ExitStatus::InputRefused;
         case FitVerdict::DoesNotFit:
-            reporter.Error(patchShown, MisfitReport(fit, direction));
+            reporter.Error(shown.patch, MisfitReport(fit, direction));
             return ExitStatus::InputRefused;
         case FitVerdict::Fits:
             break;
     }
     if (options.patchMode == PatchMode::Check) {
-        reporter.Error(patchShown, cli::kPatchFits);
+        reporter.Error(shown.patch, cli::kPatchFits);
         return ExitStatus::Written;
     }
-    return WriteImage(options, fit.image, reporter);
+    return WriteImage(options, *fitter, image, shown, reporter);
 }
 
 }  // namespace quorrel

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ByteSource.h"
 #include "LoadedFile.h"
 
 namespace quorrel {
@@ -20,6 +21,8 @@ struct ImageCheck {
 inline constexpr std::uint32_t kMinimumImageSize = 11'500'000;
 
 DiffCheck CheckDiffFile(const LoadedFile& file);
+// The same for a DIFF read by position, of which only the header is read.
+DiffCheck CheckDiffFile(ByteSource& file);
 ImageCheck CheckFirmwareImage(const LoadedFile& file);
 // The same for an image known by its size alone; LoadedFile::kFailedRead is a failed read.
 ImageCheck CheckFirmwareImage(std::uint32_t size);

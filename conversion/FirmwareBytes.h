@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "LoadedFile.h"
 
@@ -29,6 +30,19 @@ class LoadedFirmware final : public FirmwareBytes {
 
   private:
     const LoadedFile& file_;
+};
+
+// An image held in memory, which must outlive it; smaller than 4 GiB.
+class HeldFirmware final : public FirmwareBytes {
+  public:
+    explicit HeldFirmware(std::string_view bytes) : bytes_(bytes) {}
+    std::uint32_t size() const override { return static_cast<std::uint32_t>(bytes_.size()); }
+    const std::uint8_t* Read(std::uint32_t offset, std::size_t) override {
+        return reinterpret_cast<const std::uint8_t*>(bytes_.data()) + offset;
+    }
+
+  private:
+    std::string_view bytes_;
 };
 
 }  // namespace quorrel

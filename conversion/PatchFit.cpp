@@ -1,111 +1,69 @@
 #include "PatchFit.h"
 
-#include <algorithm>
-#include <utility>
+#include <cstring>
+
+#include "FirmwareBytes.h"
+#include "PatchFitter.h"
 
 namespace quorrel {
 
 namespace {
 
-bool Inside(const SmpChange& change, std::string_view image) {
-    return change.offset + static_cast<std::uint64_t>(change.to.size()) <= image.size();
-}
+class HeldChanges final : public PatchChanges {
+  public:
+    explicit HeldChanges(const SmpChanges& changes) : changes_(changes) {}
 
-std::string_view At(std::string_view image, const SmpChange& change) {
-    return image.substr(change.offset, change.to.size());
-}
-
-bool Overlap(const SmpChanges& changes) {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-    ranges.reserve(changes.size());
-    for (const SmpChange& change : changes) {
-        if (!change.to.empty()) {
-            ranges.emplace_back(change.offset, change.offset + change.to.size());
+    void Rewind() override { next_ = 0; }
+    bool Next(ChangeHead& change) override {
+        if (next_ == changes_.size()) {
+            return false;
         }
+        const SmpChange& c = changes_[next_++];
+        change = {c.offset, c.to.size(), c.line, c.from.has_value()};
+        return true;
     }
-    std::sort(ranges.begin(), ranges.end());
-    for (std::size_t i = 1; i < ranges.size(); ++i) {
-        if (ranges[i].first < ranges[i - 1].second) {
-            return true;
-        }
+    bool Bytes(bool from, std::uint64_t skip, std::size_t n, std::uint8_t* out) override {
+        const SmpChange& c = changes_[next_ - 1];
+        std::memcpy(out, (from ? *c.from : c.to).data() + skip, n);
+        return true;
     }
-    return false;
-}
+    std::string_view error() const override { return {}; }
 
-// Whether making the changes would leave every byte as it is, so the image cannot tell
-// whether they were made.
-bool ChangesNothing(const SmpChanges& changes) {
-    return std::all_of(changes.begin(), changes.end(), [](const SmpChange& change) {
-        return change.to.empty() || change.from == change.to;
-    });
-}
+  private:
+    const SmpChanges& changes_;
+    std::size_t next_ = 0;
+};
 
-void Note(PatchFit& fit, Misfit misfit) {
-    if (fit.misfits.size() < kShownMisfits) {
-        fit.misfits.push_back(std::move(misfit));
+class StringSink final : public ImageSink {
+  public:
+    StringSink(std::string_view image, std::string& out) : image_(image), out_(out) {}
+
+    bool Copy(std::uint64_t offset, std::uint64_t n) override {
+        out_.append(image_.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(n)));
+        return true;
     }
-    ++fit.misfitCount;
-}
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        out_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
+    }
+
+  private:
+    std::string_view image_;
+    std::string& out_;
+};
 
 }  // namespace
 
 PatchFit FitPatch(const SmpChanges& changes, std::string_view image, PatchDirection direction) {
-    PatchFit fit;
-    fit.overlaps = Overlap(changes);
-    bool allInside = true;
-    for (const SmpChange& change : changes) {
-        fit.someWithoutFrom = fit.someWithoutFrom || !change.from;
-        allInside = allInside && Inside(change, image);
+    HeldChanges held(changes);
+    HeldFirmware firmware(image);
+    PatchFitter fitter(held, firmware, direction);
+    PatchFit fit = fitter.Fit();
+    if (fit.verdict == FitVerdict::Fits) {
+        fit.image.reserve(image.size());
+        StringSink sink(image, fit.image);
+        fitter.Write(sink);
     }
-
-    // What applying leaves: later changes win where they overlap earlier ones.
-    std::string applied(image);
-    for (const SmpChange& change : changes) {
-        if (Inside(change, image)) {
-            applied.replace(change.offset, change.to.size(), change.to);
-        }
-    }
-
-    for (const SmpChange& change : changes) {
-        if (direction == PatchDirection::Revert && !change.from) {
-            Note(fit, {Misfit::Reason::NoFrom, change.offset, change.line, {}, {}});
-        } else if (!Inside(change, image)) {
-            Note(fit, {Misfit::Reason::Outside, change.offset, change.line, {}, {}});
-        } else {
-            // Quorrel takes every change's old bytes from the unpatched image, so applying
-            // compares them with the image as read, and reverting with what applying leaves.
-            const std::string_view expected =
-                direction == PatchDirection::Apply && change.from ? std::string_view(*change.from)
-                : direction == PatchDirection::Revert             ? At(applied, change)
-                                                                  : At(image, change);
-            if (At(image, change) != expected) {
-                Note(fit, {Misfit::Reason::Differs, change.offset, change.line,
-                           std::string(expected), std::string(At(image, change))});
-            }
-        }
-    }
-
-    if (direction == PatchDirection::Apply) {
-        fit.image = std::move(applied);
-    } else {
-        fit.image.assign(image);
-        for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
-            if (change->from && Inside(*change, image)) {
-                fit.image.replace(change->offset, change->from->size(), *change->from);
-            }
-        }
-    }
-    const bool complete = allInside && (direction == PatchDirection::Apply || !fit.someWithoutFrom);
-    if (complete && fit.image == image && !ChangesNothing(changes)) {
-        fit.verdict = FitVerdict::AlreadyDone;
-    } else if (fit.misfitCount == 0) {
-        fit.verdict = FitVerdict::Fits;
-        return fit;
-    } else {
-        fit.verdict = FitVerdict::DoesNotFit;
-    }
-    fit.image.clear();
-    fit.image.shrink_to_fit();
     return fit;
 }
 

@@ -23,8 +23,12 @@ struct Misfit {
     Reason reason = Reason::Differs;
     std::uint32_t offset = 0;
     std::uint32_t line = 0;
-    std::string expected;  // Differs: the bytes the change expects there
-    std::string found;     // Differs: the bytes the image holds there
+    // Differs: the first kKeptBytes bytes the change expects there, and those the image holds;
+    // one more than a message shows, so it can tell that more follow.
+    std::string expected;
+    std::string found;
+
+    static constexpr std::size_t kKeptBytes = 17;
 };
 
 struct PatchFit {
@@ -33,7 +37,11 @@ struct PatchFit {
     std::size_t misfitCount = 0;
     bool overlaps = false;         // some changes share bytes; they are made in patch order
     bool someWithoutFrom = false;  // such changes can only be checked for lying in the image
-    std::string image;             // the patched or reverted image when it fits
+    std::string image;             // FitPatch: the patched or reverted image when it fits
+    // When either is set, nothing above is: the patch was refused (Windows-1251, naming the
+    // line) or could not be read; the image could not be read.
+    std::string patchError;
+    bool imageFailed = false;
 };
 
 inline constexpr std::size_t kShownMisfits = 5;
@@ -41,7 +49,8 @@ inline constexpr std::size_t kShownMisfits = 5;
 // Whether `changes` can be made to `image` in `direction`, and the result when they can.
 // Applying writes each `to` in patch order and needs the `from` bytes, where recorded, in the
 // image; reverting needs every change to have `from`, and the image to hold what applying would
-// leave there, and writes the `from` bytes back in reverse order. Memory: twice the image.
+// leave there, and writes the `from` bytes back in reverse order. See PatchFitter for doing the
+// same without holding the patch or the image.
 PatchFit FitPatch(const SmpChanges& changes, std::string_view image, PatchDirection direction);
 
 }  // namespace quorrel

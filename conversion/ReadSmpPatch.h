@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "ByteSource.h"
 #include "SmpPatch.h"
 
 namespace quorrel {
@@ -19,5 +20,8 @@ struct SmpReadResult {
 // the changes: any white space, attributes in any order, either quote, hex digits of either
 // case, "0x" offsets with any leading zeros.
 SmpReadResult ReadSmpPatch(std::string_view text);
+// The same for a text read in pieces, each change's bytes decoded and held; a failed read gives
+// kReadError.
+SmpReadResult ReadSmpPatch(ByteSource& text);
 
 }  // namespace quorrel

@@ -19,7 +19,7 @@ struct StreamOutcome {
     bool sinkFailed = false;
 };
 
-inline constexpr std::size_t kDefaultTextChunk = std::size_t{4} << 20;
+inline constexpr std::size_t kDefaultTextChunk = std::size_t{1} << 20;
 
 // Which blocks record old bytes when there is an image. A converted DIFF leaves them out of a
 // block that ends in the image's last four bytes, as patches have always been made; a patch made

@@ -5,11 +5,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
 #include "FileDescriptor.h"
 #include "FileErrorCause.h"
+#include "InputFile.h"
 #include "OldContents.h"
 #include "TemporaryFile.h"
 #include "WriteTarget.h"
@@ -21,6 +23,9 @@ namespace {
 // Written bytes are handed to the disk in steps of this size while the rest is still being
 // made, so that the final sync has little left to do.
 constexpr std::uint64_t kWriteBehind = std::uint64_t{8} << 20;
+// Copies go to the kernel in steps that leave the write-behind something to do meanwhile.
+constexpr std::uint64_t kCopyStep = kWriteBehind;
+constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
 
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
@@ -106,9 +111,63 @@ class FileSave::Impl {
             Fail(SaveOutcome::WriteFailed, error);
             return;
         }
-        written_ += bytes.size();
-        if (written_ - handedOver_ >= kWriteBehind) {
-            StartFlush();
+        Wrote(bytes.size());
+    }
+
+    std::uint64_t CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n) {
+        std::uint64_t copied = 0;
+        // Refused between devices and pipes, within one file, across file systems on older
+        // kernels, and on a failed read or write alike: the copy through a buffer below then
+        // tells which, and stops where it must.
+        while (road_ != Road::Direct && result_.saved() && copied < n) {
+            auto from = static_cast<off_t>(offset + copied);
+            auto to = static_cast<off_t>(written_);
+            touched_ = true;
+            // A temporary is written front to back at its own file position, as Write does.
+            const ssize_t got = ::copy_file_range(
+                source.fd(), &from, road_ == Road::Rename ? temp_.fd() : file_.get(),
+                road_ == Road::InPlace ? &to : nullptr,
+                static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, kCopyStep)), 0);
+            if (got <= 0) {
+                if (got < 0 && errno == EINTR) {
+                    continue;
+                }
+                break;
+            }
+            copied += static_cast<std::uint64_t>(got);
+            Wrote(static_cast<std::uint64_t>(got));
+        }
+        std::unique_ptr<char[]> buffer;
+        while (result_.saved() && copied < n) {
+            const auto want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, kCopyBuffer));
+            if (buffer == nullptr) {
+                buffer.reset(new char[kCopyBuffer]);
+            }
+            const std::int64_t got = source.ReadAt(offset + copied, buffer.get(), want);
+            if (got <= 0) {
+                break;
+            }
+            Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+            copied += result_.saved() ? static_cast<std::uint64_t>(got) : 0;
+        }
+        return copied;
+    }
+
+    bool CanWriteAt() const { return road_ != Road::Direct; }
+
+    void WriteAt(std::uint64_t offset, std::string_view bytes) {
+        if (!result_.saved() || bytes.empty()) {
+            return;
+        }
+        if (!CanWriteAt() || offset + bytes.size() > written_) {
+            Fail(SaveOutcome::WriteFailed, EINVAL);
+            return;
+        }
+        touched_ = true;
+        const int fd = road_ == Road::Rename ? temp_.fd() : file_.get();
+        if (const int error = WriteAllAt(fd, bytes, offset); error != 0) {
+            Fail(SaveOutcome::WriteFailed, error);
         }
     }
 
@@ -175,6 +234,13 @@ class FileSave::Impl {
 
   private:
     enum class Road { Rename, InPlace, Direct };
+
+    void Wrote(std::uint64_t n) {
+        written_ += n;
+        if (written_ - handedOver_ >= kWriteBehind) {
+            StartFlush();
+        }
+    }
 
     void Fail(SaveOutcome outcome, int error) {
         if (result_.saved()) {
@@ -277,6 +343,18 @@ const SaveResult& FileSave::result() const {
 
 void FileSave::Write(std::string_view bytes) {
     impl_->Write(bytes);
+}
+
+std::uint64_t FileSave::CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n) {
+    return impl_->CopyFrom(source, offset, n);
+}
+
+bool FileSave::CanWriteAt() const {
+    return impl_->CanWriteAt();
+}
+
+void FileSave::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    impl_->WriteAt(offset, bytes);
 }
 
 void FileSave::StartFlush() {

@@ -7,6 +7,8 @@
 
 namespace quorrel {
 
+class InputFile;
+
 enum class SaveOutcome {
     Saved,
     CannotOpen,   // the file may not be opened for writing; it was not touched
@@ -46,6 +48,15 @@ class FileSave {
     // The outcome so far; once failed, further calls do nothing.
     const SaveResult& result() const;
     void Write(std::string_view bytes);
+    // Appends `n` bytes of `source` from `offset` on; where the kernel can, it copies them by
+    // itself (copy_file_range), so they never pass through this process. The bytes copied:
+    // fewer when the source ended early or could not be read (result() stays saved), or when
+    // the write failed (result() says why).
+    std::uint64_t CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n);
+    // Whether WriteAt works: not for devices and pipes, nor on Windows.
+    bool CanWriteAt() const;
+    // Writes again bytes already written, at `offset`; the contents keep their size.
+    void WriteAt(std::uint64_t offset, std::string_view bytes);
     // Hands what was written to the disk without waiting for it, so that the Flush of many saves
     // started first finds their data on its way and shares one journal commit.
     void StartFlush();

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -9,6 +10,7 @@
 #include "FileHandle.h"
 #include "FileLikenessWindows.h"
 #include "FileSave.h"
+#include "InputFile.h"
 #include "Win32Path.h"
 
 namespace quorrel {
@@ -561,6 +563,28 @@ void FileSave::Write(std::string_view bytes) {
 }
 
 // Windows flushes once at the end; there is no separate start of the write-back.
+std::uint64_t FileSave::CopyFrom(const InputFile& source, std::uint64_t offset, std::uint64_t n) {
+    constexpr std::size_t kBuffer = std::size_t{1} << 20;
+    const std::unique_ptr<char[]> buffer(new char[kBuffer]);
+    std::uint64_t copied = 0;
+    while (result().saved() && copied < n) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, kBuffer));
+        const std::int64_t got = source.ReadAt(offset + copied, buffer.get(), want);
+        if (got <= 0) {
+            break;
+        }
+        Write(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+        copied += result().saved() ? static_cast<std::uint64_t>(got) : 0;
+    }
+    return copied;
+}
+
+bool FileSave::CanWriteAt() const {
+    return false;
+}
+
+void FileSave::WriteAt(std::uint64_t, std::string_view) {}
+
 void FileSave::StartFlush() {}
 
 void FileSave::Flush() {

@@ -25,6 +25,12 @@ class InputFile {
     // Reads up to `n` bytes from `offset`: the count delivered, fewer only at the end of the
     // file, or -1 when the read fails.
     std::int64_t ReadAt(std::uint64_t offset, void* out, std::size_t n) const;
+#ifndef _WIN32
+    // For copies the kernel makes by itself.
+    int fd() const {
+        return file_.get();
+    }
+#endif
 
   private:
 #ifdef _WIN32

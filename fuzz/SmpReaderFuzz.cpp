@@ -1,13 +1,17 @@
-// The SMP reader on any text: it refuses with a message or returns changes that, written back as
+// The SMP reader on any text: the same bytes read in random pieces, and through a small buffer,
+// read exactly as held whole; it refuses with a message or returns changes that, written back as
 // Quorrel writes them (after a field that mimics a change list), read again the same. What it
 // accepts is then held against an image made from the input, and a patch that applies without
 // overlaps reverts to that image.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "BufferedBytes.h"
 #include "FuzzRequire.h"
 #include "PatchFit.h"
+#include "PieceBytes.h"
 #include "ReadSmpPatch.h"
 
 namespace {
@@ -26,11 +30,40 @@ std::string WriteBack(const SmpChanges& changes) {
     return text + "  </changes>\r\n </patchdata>\r\n</patch>";
 }
 
+// Cuts of 1 to 64 bytes apart, drawn from the text itself, so each input keeps its own.
+std::vector<std::uint64_t> Cuts(std::string_view text) {
+    std::uint64_t state = 1469598103934665603u;
+    for (const char c : text) {
+        state = (state ^ static_cast<std::uint8_t>(c)) * 1099511628211u;
+    }
+    std::vector<std::uint64_t> cuts;
+    for (std::uint64_t at = 0; at < text.size();) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        at += 1 + (state >> 58);
+        cuts.push_back(at);
+    }
+    return cuts;
+}
+
+bool SameRead(const quorrel::SmpReadResult& a, const quorrel::SmpReadResult& b) {
+    return a.error == b.error && a.changes == b.changes;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const quorrel::SmpReadResult read = quorrel::ReadSmpPatch(input);
+    quorrel::test::PieceBytes pieces(input, Cuts(input));
+    QUORREL_REQUIRE(SameRead(quorrel::ReadSmpPatch(pieces), read));
+    quorrel::BufferedBytes buffered(
+        size,
+        [&](std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+            std::copy(data + offset, data + offset + n, out);
+            return static_cast<std::int64_t>(n);
+        },
+        1 + size % 200);
+    QUORREL_REQUIRE(SameRead(quorrel::ReadSmpPatch(buffered), read));
     if (!read.error.empty()) {
         QUORREL_REQUIRE(read.changes.empty());
         return 0;

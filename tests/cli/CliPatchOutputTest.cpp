@@ -77,6 +77,10 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
         many += "<nord offset=\"0x" + offset + "\" from=\"" + offset + "\" to=\"59\"/>\n";
     }
     Put("many.smp", many + "</changes></patchdata></patch>");
+    // Out of order and overlapping: made in patch order, the later change winning.
+    Put("overlap.smp",
+        "<patch><patchdata><changes>\n<nord offset=\"0x6\" from=\"6768\" to=\"5151\"/>\n"
+        "<nord offset=\"0x5\" from=\"666768\" to=\"525252\"/>\n</changes></patchdata></patch>");
     const std::string noFrom =
         "quorrel-cli: p.smp: у некоторых изменений нет старых байтов (from): они проверены только "
         "на попадание в образ\n";
@@ -98,6 +102,12 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
         {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "out.bin"}, 0, "", "abcdXYghijklmnoZ"},
         {{"-q", "--apply", "p.smp", "-i", "out.bin", "-o", "out.bin"}, 0, "", "abcdXYghijklmnoZ"},
         {{"--revert", "-", "-i", "patched.bin", "-o", "-"}, 0, "", "", "abcdefghijklmnoZ"},
+        {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "-"}, 0, "", "", "abcdXYghijklmnoZ"},
+        {{"--apply", "overlap.smp", "-i", "out.bin", "-o", "out.bin"},
+         0,
+         "quorrel-cli: overlap.smp: изменения патча перекрываются; они вносятся в порядке "
+         "следования\n",
+         "abcdeRRRijklmnop"},
         {{"-q", "--check", "p.smp", "-i", "patched.bin"},
          1,
          "quorrel-cli: p.smp: патч уже применён к образу\n"},
@@ -146,6 +156,24 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
             << c.args[1];
         EXPECT_EQ(patch, ReadFile(Path("p.smp"))) << c.args[1];
     }
+
+    // A change longer than the reader's buffer and the pieces it is compared in, applied in
+    // place (a second link keeps the file from being replaced, so it is written into while it is
+    // read) and reverted again.
+    const std::string original = CountingBytes(1'500'000, 3);
+    const std::string bytes = CountingBytes(600'000, 77);
+    Put("large.bin", original);
+    ASSERT_EQ(0, Run({"-q", "-i", Path("large.bin"), "-o", Path("large.smp"),
+                      Put("large.dif", DiffBuilder().Nord(1000, bytes).bytes())})
+                     .exitCode);
+    std::filesystem::create_hard_link(PathFromName(Path("large.bin")),
+                                      PathFromName(Path("link.bin")));
+    const ProcessOptions here{"", dir_.path()};
+    ASSERT_EQ(0,
+              Run({"--apply", "large.smp", "-i", "large.bin", "-o", "large.bin"}, here).exitCode);
+    EXPECT_TRUE(ReadFile(Path("link.bin")) ==
+                std::string(original).replace(1000, bytes.size(), bytes));
+    EXPECT_TRUE(Run({"--revert", "large.smp", "-i", "large.bin", "-o", "-"}, here).out == original);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "BufferedBytes.h"
 #include "ComposeSmpPatch.h"
 #include "DiffBlockSource.h"
 #include "DiffBuilder.h"
@@ -42,8 +43,22 @@ class CutFirmware final : public FirmwareBytes {
     int reads_ = 0;
 };
 
+// Serves `bytes` as a file whose size was taken as `size`: reads past the bytes come short.
+BufferedBytes FileOf(std::string_view bytes, std::size_t capacity, std::uint64_t size) {
+    return BufferedBytes(
+        size,
+        [bytes](std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+            const std::string_view got =
+                bytes.substr(std::min<std::uint64_t>(offset, bytes.size()), n);
+            std::copy(got.begin(), got.end(), out);
+            return static_cast<std::int64_t>(got.size());
+        },
+        capacity);
+}
+
 // A block longer than one read of the image is encoded whole; the text is the same in pieces of
-// any size; a sink that fails and an image that cannot be read stop it.
+// any size, and with the DIFF read through a buffer that splits block headers and bytes; a sink
+// that fails, a DIFF cut while read and an image that cannot be read stop it.
 TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     const LoadedFile image = LoadedFile::FromBytes(test::CountingBytes(700000, 9));
     const std::string large = test::CountingBytes(300000, 7);
@@ -60,7 +75,8 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     EXPECT_EQ(SmpPatchSize(kInfo, kId, sizing, &firmware), whole.size());
     for (const std::size_t chunk : {64u, 65u, 1000u, 1u << 22}) {
         std::string pieces;
-        DiffBlockSource blocks(bytes);
+        BufferedBytes file = FileOf(diff.view(), chunk + 100, diff.size());
+        DiffBlockSource blocks(file);
         const StreamOutcome outcome = StreamSmpPatch(
             kInfo, kId, blocks, &firmware,
             [&](std::string_view piece) {
@@ -79,6 +95,13 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
         kInfo, kId, blocks, &firmware, [&](std::string_view) { return ++calls < 3; }, 64);
     EXPECT_EQ(stopped.sinkFailed, true);
     EXPECT_EQ(calls, 3);
+
+    BufferedBytes cutDiff = FileOf(diff.view().substr(0, 1000), 128, diff.size());
+    DiffBlockSource cutBlocks(cutDiff);
+    const StreamOutcome unreadableDiff =
+        StreamSmpPatch(kInfo, kId, cutBlocks, &firmware, [](std::string_view) { return true; });
+    EXPECT_EQ(unreadableDiff.error, msg::kReadError.view());
+    EXPECT_EQ(unreadableDiff.imageFailed, false);
 
     CutFirmware cut(image);
     DiffBlockSource again(bytes);

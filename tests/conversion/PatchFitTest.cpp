@@ -1,9 +1,76 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "BufferedBytes.h"
+#include "DiffBuilder.h"
+#include "FirmwareBytes.h"
 #include "PatchFit.h"
+#include "PatchFitter.h"
+#include "SmpTextChanges.h"
 
 namespace quorrel {
 namespace {
+
+// The changes as a patch text, each on a line of its own.
+std::string Text(const SmpChanges& changes) {
+    std::string text = "<patch><patchdata><changes>\n";
+    for (const SmpChange& c : changes) {
+        char offset[16];
+        std::snprintf(offset, sizeof offset, "0x%x", static_cast<unsigned>(c.offset));
+        text += std::string("<nord offset=\"") + offset + "\"" +
+                (c.from ? " from=\"" + test::Hex(*c.from) + "\"" : "") + " to=\"" +
+                test::Hex(c.to) + "\"/>\n";
+    }
+    return text + "</changes></patchdata></patch>";
+}
+
+class StringSink final : public ImageSink {
+  public:
+    explicit StringSink(std::string_view image) : image_(image) {}
+    bool Copy(std::uint64_t offset, std::uint64_t n) override {
+        out.append(image_.substr(offset, n));
+        return true;
+    }
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
+    }
+    bool CanOverwrite() const override { return true; }
+    bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
+        EXPECT_LE(offset + bytes.size(), out.size());
+        out.replace(offset, bytes.size(), reinterpret_cast<const char*>(bytes.data()),
+                    bytes.size());
+        return true;
+    }
+    std::string out;
+
+  private:
+    std::string_view image_;
+};
+
+// The same fit from the patch text read through a small buffer, as quorrel-cli reads a file, and
+// written as into a file, the image copied whole and the changes laid over it.
+PatchFit FitFromText(const SmpChanges& changes, std::string_view image, PatchDirection direction) {
+    const std::string text = Text(changes);
+    BufferedBytes bytes(
+        text.size(),
+        [&](std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+            std::copy_n(text.data() + offset, n, out);
+            return static_cast<std::int64_t>(n);
+        },
+        128);
+    SmpTextChanges read(bytes);
+    HeldFirmware firmware(image);
+    PatchFitter fitter(read, firmware, direction);
+    PatchFit fit = fitter.Fit();
+    StringSink sink(image);
+    if (fit.verdict == FitVerdict::Fits) {
+        EXPECT_EQ(fitter.Write(sink), PatchFitter::Written::Done);
+    }
+    fit.image = sink.out;
+    return fit;
+}
 
 using enum PatchDirection;
 using enum FitVerdict;
@@ -36,6 +103,10 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         {false, {wrongFrom, outside}, "abcdefgh", Apply, DoesNotFit, "", {Differs, Outside}},
         {true, {ab, overlapping}, "abcdefgh", Apply, Fits, "abADEfgh", {}},
         {true, {ab, overlapping}, "abADEfgh", Revert, Fits, "abcdefgh", {}},
+        // Reverted in reverse order, the earliest change's `from` wins a byte.
+        {true, {ab, {3, "Xe", "DE", 9}}, "abADEfgh", Revert, Fits, "abcdefgh", {}},
+        {true, {ab, {3, "Xe", "DE", 9}}, "abcdefgh", Revert, AlreadyDone, "", {Differs, Differs}},
+        {true, {{6, "gh", "GH", 7}, {7, "h", "Z", 8}}, "abcdefGZ", Revert, Fits, "abcdefgh", {}},
         {false, {ab}, "abcdefgh", Revert, AlreadyDone, "", {Differs}},
         {true, {abNoFrom, ab}, "abABefgh", Revert, DoesNotFit, "", {NoFrom}},
         {true, SmpChanges(7, ab), "abxyefgh", Apply, DoesNotFit, "", std::vector<R>(5, Differs)},
@@ -55,6 +126,16 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         }
         EXPECT_EQ(c.reasons, reasons) << c.image;
         EXPECT_EQ(c.changes.size() == 7 ? 7u : c.reasons.size(), fit.misfitCount) << c.image;
+        const PatchFit read = FitFromText(c.changes, c.image, c.direction);
+        EXPECT_EQ(c.verdict, read.verdict) << c.image;
+        EXPECT_EQ(c.result, read.image) << c.image;
+        EXPECT_EQ(c.overlaps, read.overlaps) << c.image;
+        EXPECT_EQ(fit.misfitCount, read.misfitCount) << c.image;
+        for (std::size_t i = 0; i < fit.misfits.size() && i < read.misfits.size(); ++i) {
+            EXPECT_EQ(fit.misfits[i].expected + fit.misfits[i].found,
+                      read.misfits[i].expected + read.misfits[i].found)
+                << c.image;
+        }
     }
     const PatchFit wrong = FitPatch({wrongFrom}, "abcdefgh", Apply);
     ASSERT_EQ(1u, wrong.misfits.size());

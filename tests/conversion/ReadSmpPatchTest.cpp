@@ -1,10 +1,51 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
+
+#include "BufferedBytes.h"
 #include "Cp1251.h"
+#include "PieceBytes.h"
 #include "ReadSmpPatch.h"
 
 namespace quorrel {
 namespace {
+
+// Reads `text` held whole, and checks that it reads the same in two pieces cut anywhere (in a
+// tag, a hex pair, a CR LF...), in pieces of one to three bytes, and through a small buffer.
+SmpReadResult Read(const std::string& text) {
+    const SmpReadResult whole = ReadSmpPatch(text);
+    const auto same = [&](ByteSource&& bytes) {
+        const SmpReadResult read = ReadSmpPatch(bytes);
+        return read.error == whole.error && read.changes == whole.changes;
+    };
+    for (std::uint64_t cut = 1; cut < text.size(); ++cut) {
+        EXPECT_TRUE(same(test::PieceBytes(text, {cut}))) << "cut at " << cut << " of " << text;
+    }
+    for (std::uint64_t step = 1; step <= 3; ++step) {
+        std::vector<std::uint64_t> cuts(text.size() / step);
+        std::iota(cuts.begin(), cuts.end(), 1);
+        for (std::uint64_t& cut : cuts) {
+            cut *= step;
+        }
+        EXPECT_TRUE(same(test::PieceBytes(text, cuts))) << "pieces of " << step << " of " << text;
+    }
+    const auto file = [&](std::uint64_t size) {
+        return BufferedBytes(
+            size,
+            [&](std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+                const std::string got = text.substr(std::min<std::size_t>(offset, text.size()), n);
+                std::copy(got.begin(), got.end(), out);
+                return static_cast<std::int64_t>(got.size());
+            },
+            128);
+    };
+    EXPECT_TRUE(same(file(text.size()))) << text;
+    // Cut after its size was taken: unreadable, never half read.
+    BufferedBytes cutFile = file(text.size() + 1);
+    const SmpReadResult cut = ReadSmpPatch(cutFile);
+    EXPECT_EQ(cp1251::ToUtf8(cut.error), "Ошибка считывания данных из файла!") << text;
+    return whole;
+}
 
 // Change elements start on line 4.
 std::string Doc(const std::string& changes, const std::string& firmware = "FW1") {
@@ -38,7 +79,7 @@ TEST(ReadSmpPatchTest, ReadsEveryAcceptedVariationOfTheSameTwoChanges) {
         "<nord offset=\"0xabc\" to=\"ff\"/></changes></patchdata></patch>",
     };
     for (const std::string& text : cases) {
-        const SmpReadResult read = ReadSmpPatch(text);
+        const SmpReadResult read = Read(text);
         EXPECT_EQ("", cp1251::ToUtf8(read.error)) << text;
         EXPECT_EQ(read.changes, expected) << text;
     }
@@ -68,6 +109,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         // Nothing before it: a look before the text would show under the sanitizer.
         {"  <changes></changes></patchdata></patch>",
          "строка 1: перед <changes> нет элемента <patchdata>"},
+        {"<changes>\n</changes></patchdata></patch>",
+         "строка 1: перед <changes> нет элемента <patchdata>"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"012\"/>"),
          "строка 6: нечётное число шестнадцатеричных цифр"},
         {Doc(kTwo + "<nord offset=\"0x1\" to=\"0g\"/>"), "строка 6: " + notHex},
@@ -88,6 +131,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\"to=\"00\"/>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00\"></nord>"), notAttribute},
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
+        {Doc("<nord to=\"00\" offset=\"0x1/>"), notAttribute},
         {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: " + notNord},
         // A second list inside the first hides nothing: neither the changes before it...
@@ -109,7 +153,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nordx offset=\"0x1\" to=\"00\"/>"), "строка 4: " + notNord},
     };
     for (const auto& [text, error] : cases) {
-        const SmpReadResult read = ReadSmpPatch(text);
+        const SmpReadResult read = Read(text);
         EXPECT_EQ(error, cp1251::ToUtf8(read.error)) << text;
         EXPECT_EQ(error.empty(), read.changes.size() == 1) << text;
     }
