@@ -19,5 +19,7 @@ struct FileIdentity {
 
 // Nothing when `path` (a file-system name) names nothing that can be looked at.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
+// The same for what standard input reads, a file redirected to it among others.
+std::optional<FileIdentity> IdentifyStandardInput();
 
 }  // namespace quorrel

@@ -7,7 +7,8 @@
 namespace quorrel {
 
 void OutputGuard::Protect(const std::string& path) {
-    if (const auto identity = IdentifyFile(path); identity && identity->regular) {
+    const auto identity = path == "-" ? IdentifyStandardInput() : IdentifyFile(path);
+    if (identity && identity->regular) {
         files_.push_back(*identity);
     }
 }

@@ -12,7 +12,8 @@ namespace quorrel {
 // already written (so two DIFF files with the same derived name do not silently collide).
 class OutputGuard {
   public:
-    // Remembers the file `path` names now, if it is a regular file.
+    // Remembers the file `path` names now, if it is a regular file; "-" stands for what
+    // standard input reads.
     void Protect(const std::string& path);
     // Remembers a file about to be written, which may not exist yet.
     void Reserve(const std::string& path);

@@ -92,7 +92,7 @@ ExitStatus WriteImage(const CliOptions& options, std::string_view bytes, const R
     // The image may be replaced in place; the patch may not, it is the record of the change.
     OutputGuard guard;
     guard.Protect(options.patch);
-    if (options.patch != "-" && guard.Covers(output)) {
+    if (guard.Covers(output)) {
         reporter.Error(output, cli::kOutputIsPatch);
         return ExitStatus::NotWritten;
     }

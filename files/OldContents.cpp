@@ -15,6 +15,7 @@ namespace quorrel {
 namespace {
 
 constexpr int kNames = 100;
+constexpr std::size_t kMaxName = 255;
 
 std::string TemporaryFolder() {
     const char* folder = std::getenv("TMPDIR");
@@ -50,9 +51,9 @@ int OldContents::Keep(int fd, const WriteTarget& target, bool onDisk) {
         inMemory_ = true;
         return ReadAllAt(fd, memory_);
     }
-    const int error = KeepOnDisk(fd, target.folder, target.name);
-    if (error == 0 || error == ENOSPC || error == EDQUOT || error == EIO) {
-        return error;
+    // Where the folder takes no new files or has no room for them, the temporary folder may.
+    if (KeepOnDisk(fd, target.folder, target.name) == 0) {
+        return 0;
     }
     return KeepOnDisk(fd, TemporaryFolder(), target.name);
 }
@@ -66,12 +67,13 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
         error = errno;
     }
     for (int n = 1; error == 0 && n <= kNames; ++n) {
-        std::string path = JoinPath(folder, name);
-        path += ".quorrel-backup";
+        std::string suffix = ".quorrel-backup";
         if (n > 1) {
-            path += '-';
-            path += std::to_string(n);
+            suffix += '-';
+            suffix += std::to_string(n);
         }
+        // A long name is shortened so that the copy's name still fits the folder.
+        std::string path = JoinPath(folder, name.substr(0, kMaxName - suffix.size()) + suffix);
         error = copy_.LinkAs(path);
         if (error == 0) {
             copyPath_ = std::move(path);

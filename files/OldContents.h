@@ -11,8 +11,9 @@ struct WriteTarget;
 
 // The old contents of a file about to be written in place, kept so that a failed write can put
 // them back. On disk the copy is complete before it takes its name, "NAME.quorrel-backup" (or
-// "NAME.quorrel-backup-2" and so on, never replacing one) beside the file, or in the temporary
-// folder when the file's folder takes no new files; a kill during the write leaves it there.
+// "NAME.quorrel-backup-2" and so on, never replacing one; NAME shortened where the whole would
+// not fit) beside the file, or in the temporary folder when the file's folder takes no new files
+// or has no room for them; a kill during the write leaves it there.
 class OldContents {
   public:
     OldContents() = default;

@@ -1,6 +1,5 @@
 #include "WriteTarget.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -49,12 +48,18 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return joined;
 }
 
-WriteTarget ResolveWriteTarget(const std::string& path) {
-    WriteTarget target;
-    target.path = FollowLinks(path);
-    target.folder = FolderOf(target.path);
-    const auto slash = target.path.rfind('/');
-    target.name = slash == std::string::npos ? target.path : target.path.substr(slash + 1);
+WriteTarget SplitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return {path, FolderOf(path), slash == std::string::npos ? path : path.substr(slash + 1)};
+}
+
+std::optional<WriteTarget> WriteTargetOf(const std::string& path, const struct stat& opened) {
+    WriteTarget target = SplitPath(FollowLinks(path));
+    struct stat named {};
+    if (::lstat(target.path.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
+        named.st_ino != opened.st_ino) {
+        return std::nullopt;
+    }
     return target;
 }
 
