@@ -324,10 +324,6 @@ class FileSave::Impl {
     // A file mounted on its own, as containers mount single files, cannot be renamed over: the
     // new contents are copied into it instead.
     void MoveInPlace() {
-        if (!file_.valid()) {
-            Fail(SaveOutcome::WriteFailed, EBUSY);
-            return;
-        }
         BeginInPlace();
         if (!result_.saved()) {
             return;

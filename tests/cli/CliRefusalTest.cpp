@@ -44,9 +44,19 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         ": файл не перезаписан: это входной файл или патч другого DIFF-файла";
     const std::string noFirmware = ": Укажите прошивку, для которой будет использоваться патч!";
     const std::string badText = ": недопустимая последовательность UTF-8";
-    ProcessOptions closed, full;
+    const std::string patch = Put("p.smp",
+                                  "<patch><patchdata><changes><nord offset='0x0' to='41'/>"
+                                  "</changes></patchdata></patch>");
+    ProcessOptions closed, full, imageIn, diffIn, patchIn, noStdout, noStdin;
     closed.stdoutClosed = true;
     full.stdoutPath = "/dev/full";
+    // A file on standard input is as much an input as a named one.
+    imageIn.stdinPath = image;
+    diffIn.stdinPath = good;
+    patchIn.stdinPath = patch;
+    // Started without them, no file opened later stands in for standard streams.
+    noStdout.closed = {0, 1};
+    noStdin.closed = {0};
     const struct {
         std::vector<std::string> args;
         int status;
@@ -84,8 +94,17 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"-i", image, "-o", image, good}, 3, image + overInput},
         {{"-o", Path("./a.dif"), good}, 3, Path("./a.dif") + overInput},
         {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},
+        {{"-i", "-", "-o", image, good}, 3, image + overInput, false, imageIn},
+        {{"-o", good, "-"}, 3, good + overInput, false, diffIn},
+        {{"--apply", "-", "-i", image, "-o", patch},
+         3,
+         patch + ": файл не перезаписан: это файл патча",
+         false,
+         patchIn},
 #ifndef _WIN32
         {{"-o", "-", good}, 3, "Диск переполнен в процессе обращения к <stdout>.", false, full},
+        {{"-o", "-", good}, 3, "С файлом <stdout> связан неверный дескриптор.", false, noStdout},
+        {{"-i", image, "-"}, 1, "<stdin>" + unread, false, noStdin},
 #endif
     };
     const auto before = Snapshot(dir_.path());

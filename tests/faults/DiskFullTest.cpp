@@ -45,6 +45,11 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     expectDiskFull(out, {});  // replaced through a temporary
     ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);
     expectDiskFull(out, {});  // written in place over a copy of the old patch
+    // No room beside it for that copy: it goes to the temporary folder, and the patch fits.
+    WriteFile(out, std::string(300 * 1024, 'o'));
+    const std::string fits = Convert(Put("fits.dif", GoodDiff()), out);
+    EXPECT_NE(fits, "");
+    EXPECT_EQ(ReadFile(small + "/second.smp"), fits);
     EXPECT_EQ(ListDirectory(small), (std::vector<std::string>{"out.smp", "second.smp"}));
     ::umount2(small.c_str(), MNT_DETACH);
 }

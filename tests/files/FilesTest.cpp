@@ -6,12 +6,17 @@
 // After windows.h, which it needs.
 #include <winioctl.h>
 #else
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include "FileDescriptor.h"
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
@@ -82,12 +87,13 @@ TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
     EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
 
-// Nothing is created or touched where a file cannot be; devices are written directly. Full
-// disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
+// Nothing is created or touched where a file cannot be; devices, pipes and sockets are written
+// as streams. Full disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
 TEST(FileSave, OutcomesByWhatThePathNames) {
     TempDir dir;
     test::WriteFile(dir.File("plain"), "keep");
     std::filesystem::create_directory(PathFromName(dir.File("folder")));
+    std::vector<std::string> names = {"folder", "plain"};
 #ifdef _WIN32
     const int missingFolder = 3, folder = kFileErrorAccessDenied;
     // Under wine the host's file system is drive Z:.
@@ -95,6 +101,17 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
 #else
     const int missingFolder = 2, folder = kFileErrorUnknown;
     const std::string null = "/dev/null", device = "/dev/zero", full = "/dev/full";
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    names.insert(names.begin(), "fifo");
+    // A file removed since it was opened has no name a save could go by.
+    const FileDescriptor gone(open(dir.File("gone").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
+    ASSERT_EQ(unlink(dir.File("gone").c_str()), 0);
+    int pipeEnds[2], socketEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, socketEnds), 0);
+    const FileDescriptor ends[] = {FileDescriptor(pipeEnds[0]), FileDescriptor(pipeEnds[1]),
+                                   FileDescriptor(socketEnds[0]), FileDescriptor(socketEnds[1])};
+    alarm(10);  // a FIFO open that waits for a reader would hang for ever
 #endif
     const std::tuple<std::string, SaveOutcome, int> cases[] = {
         {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
@@ -102,6 +119,13 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         {dir.File("folder"), SaveOutcome::CannotOpen, folder},
 #ifdef _WIN32
         {std::string(), SaveOutcome::CannotOpen, missingFolder},
+#else
+        {dir.File("fifo"), SaveOutcome::CannotOpen, kFileErrorUnknown},
+        {"/proc/self/fd/" + std::to_string(gone.get()), SaveOutcome::CannotOpen,
+         kFileErrorAccessDenied},
+        // As /dev/stdout and >(command) name them.
+        {"/dev/fd/" + std::to_string(pipeEnds[1]), SaveOutcome::Saved, 0},
+        {"/proc/self/fd/" + std::to_string(socketEnds[0]), SaveOutcome::Saved, 0},
 #endif
         {null, SaveOutcome::Saved, 0},
         {device, SaveOutcome::Saved, 0},
@@ -115,9 +139,17 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         EXPECT_EQ(result.outcome, outcome) << path;
         EXPECT_EQ(result.cause, cause) << path;
     }
+#ifndef _WIN32
+    alarm(0);
+    for (const int end : {pipeEnds[0], socketEnds[1]}) {
+        char got[8] = {};
+        EXPECT_EQ(read(end, got, sizeof got), 4);
+        EXPECT_EQ(std::string(got), "text");
+    }
+#endif
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
     EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));
-    EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"folder", "plain"}));
+    EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
 
 TEST(FileErrorText, FillsInThePath) {
@@ -242,38 +274,62 @@ TEST(FileErrorCause, CausesBySystemError) {
 
 #else
 
-// Replacing a file, on both roads, keeps what a user sees of it: its mode, owner, other names
-// and attributes. Another owner's file is replaced in tests/faults/UserFilesTest.cpp, a new
-// file's mode checked in tests/settings/UpdateFileUnderLockTest.cpp.
-TEST(FileSave, ReplacedFilesKeepTheirModeOwnerNamesAndAttributes) {
+// The access list of `path` as the system stores it; empty when it has none.
+std::string AccessList(const std::string& path) {
+    std::string value(1024, '\0');
+    const ssize_t n = getxattr(path.c_str(), "system.posix_acl_access", value.data(), value.size());
+    return value.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n));
+}
+
+// In a folder whose default access list grants another user: a new file gets what a plain create
+// gives, and a replaced one, on both roads, keeps what a user sees of it: its mode, owner, other
+// names, attributes and access list, or the lack of one. The rename road gives it a new inode,
+// the in-place road keeps its inode and copes with a name too long for "NAME.quorrel-backup".
+// Another owner's file is replaced in tests/faults/UserFilesTest.cpp.
+TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnerNamesAttributesAndAccessList) {
     TempDir dir;
-    const std::string path = dir.File("patch.smp");
-    const std::string other = dir.File("other.smp");
+    ASSERT_EQ(std::system(("setfacl -d -m u:65534:rw " + dir.path()).c_str()), 0);
+    ASSERT_EQ(SaveFile(dir.File("new.smp"), "new").outcome, SaveOutcome::Saved);
+    const FileDescriptor plain(open(dir.File("plain").c_str(), O_CREAT | O_WRONLY, 0666));
+    struct stat made = {}, before = {}, after = {};
+    ASSERT_EQ(stat(dir.File("plain").c_str(), &before), 0);
+    ASSERT_EQ(stat(dir.File("new.smp").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode, before.st_mode);
+    EXPECT_EQ(AccessList(dir.File("new.smp")), AccessList(dir.File("plain")));
     const std::string old = std::string(10000, 'o') + "\r\n";
-    for (const bool linked : {false, true}) {
+    const std::tuple<std::string, bool, const char*> cases[] = {
+        {"patch.smp", false, "-b"},
+        {"patch.smp", true, "-b"},
+        {std::string(250, 'n'), true, "-b"},
+        {"listed.smp", false, "-m u:2:r"},
+    };
+    for (const auto& [name, linked, acl] : cases) {
+        const std::string path = dir.File(name), other = dir.File("other.smp");
         ASSERT_EQ(SaveFile(path, old).outcome, SaveOutcome::Saved);
         EXPECT_EQ(test::ReadFile(path), old);
+        ASSERT_EQ(std::system(("setfacl " + std::string(acl) + " " + path).c_str()), 0);
         ASSERT_EQ(chmod(path.c_str(), 0640), 0);
         if (linked) {
             ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
         }
         const bool tagged = setxattr(path.c_str(), "user.quorrel", "x", 1, 0) == 0;
-        struct stat before = {}, after = {};
+        const std::string list = AccessList(path);
         ASSERT_EQ(stat(path.c_str(), &before), 0);
 
-        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << linked;
-        EXPECT_EQ(test::ReadFile(path), "short") << linked;
-        EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << linked;
+        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << acl << linked;
+        EXPECT_EQ(test::ReadFile(path), "short") << acl << linked;
+        EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << acl << linked;
         ASSERT_EQ(stat(path.c_str(), &after), 0);
-        EXPECT_EQ(after.st_mode & 07777, 0640u) << linked;
-        EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_nlink),
-                  std::tie(before.st_uid, before.st_gid, before.st_nlink))
-            << linked;
+        EXPECT_EQ(std::tie(after.st_mode, after.st_uid, after.st_gid, after.st_nlink),
+                  std::tie(before.st_mode, before.st_uid, before.st_gid, before.st_nlink))
+            << acl << linked;
+        EXPECT_EQ(after.st_ino == before.st_ino, linked) << acl << linked;
+        EXPECT_EQ(AccessList(path), list) << acl << linked;
         char value[4] = {};
         EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
-            << linked;
-        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u)
-            << linked << ": something left behind";
+            << acl << linked;
+        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 4u : 3u)
+            << acl << linked << ": something left behind";
         std::filesystem::remove(path);
         std::filesystem::remove(other);
     }
