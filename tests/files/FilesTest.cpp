@@ -107,11 +107,12 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     const FileDescriptor gone(open(dir.File("gone").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
     ASSERT_EQ(unlink(dir.File("gone").c_str()), 0);
     int pipeEnds[2], socketEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, socketEnds), 0);
+    // Not waiting when read: a failed save must not hang the test.
+    ASSERT_EQ(pipe2(pipeEnds, O_NONBLOCK), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, socketEnds), 0);
     const FileDescriptor ends[] = {FileDescriptor(pipeEnds[0]), FileDescriptor(pipeEnds[1]),
                                    FileDescriptor(socketEnds[0]), FileDescriptor(socketEnds[1])};
-    alarm(10);  // a FIFO open that waits for a reader would hang for ever
+    alarm(10);  // an open that waits for a FIFO's reader would hang for ever
 #endif
     const std::tuple<std::string, SaveOutcome, int> cases[] = {
         {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
@@ -143,7 +144,7 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     alarm(0);
     for (const int end : {pipeEnds[0], socketEnds[1]}) {
         char got[8] = {};
-        EXPECT_EQ(read(end, got, sizeof got), 4);
+        EXPECT_EQ(read(end, got, sizeof got), 4) << end;
         EXPECT_EQ(std::string(got), "text");
     }
 #endif
