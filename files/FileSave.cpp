@@ -101,10 +101,10 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 int DuplicateHeld(const struct stat& socket) {
     DIR* held = ::opendir("/proc/self/fd");
     int copy = -1;
-    while (const dirent* entry = held != nullptr ? ::readdir(held) : nullptr) {
+    for (const dirent* entry; copy == -1 && held != nullptr && (entry = ::readdir(held));) {
         struct stat info {};
         const int fd = std::atoi(entry->d_name);
-        if (copy < 0 && ::fstat(fd, &info) == 0 && SameFile(info, socket)) {
+        if (::fstat(fd, &info) == 0 && SameFile(info, socket)) {
             copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
         }
     }
