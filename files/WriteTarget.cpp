@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <vector>
+#include <climits>
 
 namespace quorrel {
 
@@ -21,17 +21,13 @@ std::string FolderOf(const std::string& path) {
 std::string FollowLinks(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop < kMaxLinks; ++hop) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        // No link holds a whole PATH_MAX; those under /proc report no true size to go by.
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+        if (n <= 0) {
             return current;
         }
-        std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
-                                 1);
-        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
-            return current;
-        }
-        std::string link(buffer.data(), static_cast<std::size_t>(n));
+        const std::string link(target, static_cast<std::size_t>(n));
         current = link.front() == '/' ? link : JoinPath(FolderOf(current), link);
     }
     return current;

@@ -116,7 +116,10 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     const FileDescriptor gone(open(dir.File("gone").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
     ASSERT_EQ(unlink(dir.File("gone").c_str()), 0);
     test::WriteFile(dir.File("gone (deleted)"), "keep");
-    names.insert(names.begin() + 2, "gone (deleted)");
+    // One whose name is longer than the system says a /proc link is.
+    const std::string held = dir.File(std::string(100, 'h'));
+    const FileDescriptor open(::open(held.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
+    names.insert(names.begin() + 2, {"gone (deleted)", std::string(100, 'h')});
     int pipeEnds[2], socketEnds[2];
     // Not waiting when read: a failed save must not hang the test.
     ASSERT_EQ(pipe2(pipeEnds, O_NONBLOCK), 0);
@@ -136,6 +139,7 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         {dir.File("fifo"), SaveOutcome::CannotOpen, kFileErrorUnknown},
         {"/proc/self/fd/" + std::to_string(gone.get()), SaveOutcome::CannotOpen,
          kFileErrorAccessDenied},
+        {"/proc/self/fd/" + std::to_string(open.get()), SaveOutcome::Saved, 0},
         // As /dev/stdout and >(command) name them.
         {"/dev/fd/" + std::to_string(pipeEnds[1]), SaveOutcome::Saved, 0},
         {"/proc/self/fd/" + std::to_string(socketEnds[0]), SaveOutcome::Saved, 0},
@@ -156,6 +160,7 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
     alarm(0);
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_EQ(test::ReadFile(dir.File("gone (deleted)")), "keep");
+    EXPECT_EQ(test::ReadFile(held), "text");
     for (const int end : {pipeEnds[0], socketEnds[1]}) {
         char got[8] = {};
         EXPECT_EQ(read(end, got, sizeof got), 4) << end;
