@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -48,8 +49,8 @@ std::optional<std::vector<std::string>> AttributeNames(int fd) {
     return names;
 }
 
-// `to` is given exactly the extended attributes (access lists among them) of `from`: what it
-// inherited from its folder and `from` lacks goes. False when that cannot be done.
+// `to` is given exactly the extended attributes (access lists among them) of `from`, none of
+// those it inherited from its folder; false when that cannot be done.
 bool CopyExtendedAttributes(int from, int to) {
     const auto wanted = AttributeNames(from);
     const auto inherited = AttributeNames(to);
@@ -57,12 +58,10 @@ bool CopyExtendedAttributes(int from, int to) {
         return false;
     }
     for (const std::string& name : *inherited) {
-        if (std::find(wanted->begin(), wanted->end(), name) == wanted->end() &&
-            ::fremovexattr(to, name.c_str()) != 0) {
-            return false;
-        }
+        // What cannot be removed shows in the comparison below.
+        ::fremovexattr(to, name.c_str());
     }
-    std::vector<char> value(65536);  // the largest value Linux keeps
+    std::vector<char> value(XATTR_SIZE_MAX);
     for (const std::string& name : *wanted) {
         const ssize_t n = ::fgetxattr(from, name.c_str(), value.data(), value.size());
         if (n < 0 ||
@@ -70,7 +69,8 @@ bool CopyExtendedAttributes(int from, int to) {
             return false;
         }
     }
-    return true;
+    const auto now = AttributeNames(to);
+    return now && std::is_permutation(now->begin(), now->end(), wanted->begin(), wanted->end());
 }
 
 // Whether the temporary can stand in for the target: the same owner and group (given where

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include "FileSave.h"
@@ -15,7 +16,6 @@ namespace quorrel {
 namespace {
 
 constexpr int kNames = 100;
-constexpr std::size_t kMaxName = 255;
 
 std::string TemporaryFolder() {
     const char* folder = std::getenv("TMPDIR");
@@ -73,7 +73,7 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
             suffix += std::to_string(n);
         }
         // A long name is shortened so that the copy's name still fits the folder.
-        std::string path = JoinPath(folder, name.substr(0, kMaxName - suffix.size()) + suffix);
+        std::string path = JoinPath(folder, name.substr(0, NAME_MAX - suffix.size()) + suffix);
         error = copy_.LinkAs(path);
         if (error == 0) {
             copyPath_ = std::move(path);

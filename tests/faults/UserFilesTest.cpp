@@ -184,18 +184,22 @@ TEST_F(UserFiles, MountedFilesAndFatFileSystemsTakeSavesAndReplacements) {
     ::umount2(out.c_str(), MNT_DETACH);
     ::umount2(ini.c_str(), MNT_DETACH);
     // Without /proc an unnamed temporary could not be named later: temporaries and the copy of an
-    // old patch get names, and none is left behind.
+    // old patch get names, also where a rename fails, and none is left behind.
     ASSERT_EQ(::mount("none", "/proc", "tmpfs", 0, nullptr), 0);
     const std::string named = Stage(Path("named"), {}, 0755, 0);
     WriteFile(named + "/linked.smp", "old");
     ASSERT_EQ(::link((named + "/linked.smp").c_str(), (named + "/second.smp").c_str()), 0);
-    for (const std::string name : {"new.smp", "new.smp", "linked.smp"}) {
+    WriteFile(named + "/mounted.smp", "old");
+    ASSERT_EQ(::mount(real.c_str(), (named + "/mounted.smp").c_str(), nullptr, MS_BIND, nullptr),
+              0);
+    for (const std::string name : {"new.smp", "new.smp", "linked.smp", "mounted.smp"}) {
         EXPECT_EQ(SaveFile(named + "/" + name, name).outcome, SaveOutcome::Saved) << name;
         EXPECT_EQ(ReadFile(named + "/" + name), name);
     }
-    EXPECT_EQ(ReadFile(named + "/second.smp"), "linked.smp");
+    EXPECT_EQ(ReadFile(named + "/second.smp") + ReadFile(real), "linked.smpmounted.smp");
     EXPECT_EQ(ListDirectory(named),
-              (std::vector<std::string>{"linked.smp", "new.smp", "second.smp"}));
+              (std::vector<std::string>{"linked.smp", "mounted.smp", "new.smp", "second.smp"}));
+    ::umount2((named + "/mounted.smp").c_str(), MNT_DETACH);
     ::umount2("/proc", MNT_DETACH);
 
     const std::string image = Path("fat.img");

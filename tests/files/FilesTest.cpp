@@ -317,6 +317,9 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
     ASSERT_EQ(stat(listed.File("new.smp").c_str(), &after), 0);
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(AccessList(listed.File("new.smp")), AccessList(listed.File("made")));
+    // Where the copy would go, when not beside the file.
+    const std::string temporary = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+    setenv("TMPDIR", plain.path().c_str(), 1);
     test::WriteFile(plain.File("patch.smp.quorrel-backup"), "killed");
     const std::size_t descriptors = OpenDescriptors();
     const std::string old = std::string(10000, 'o') + "\r\n";
@@ -371,6 +374,7 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
     }
     EXPECT_EQ(test::ReadFile(plain.File("patch.smp.quorrel-backup")), "killed");
     EXPECT_EQ(OpenDescriptors(), descriptors);
+    temporary.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", temporary.c_str(), 1);
 }
 
 // Links are followed as the system follows them, a dangling one creating its target, and stay
