@@ -64,8 +64,8 @@ bool CopyExtendedAttributes(int from, int to) {
     std::vector<char> value(XATTR_SIZE_MAX);
     for (const std::string& name : *wanted) {
         const ssize_t n = ::fgetxattr(from, name.c_str(), value.data(), value.size());
-        if (n < 0 ||
-            ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(n), 0) != 0) {
+        if (n < 0 || ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(n),
+                                 XATTR_CREATE) != 0) {
             return false;
         }
     }
@@ -105,7 +105,7 @@ int DuplicateHeld(const struct stat& socket) {
         struct stat info {};
         const int fd = std::atoi(entry->d_name);
         if (::fstat(fd, &info) == 0 && SameFile(info, socket)) {
-            copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+            copy = ::fcntl(fd, F_DUPFD_CLOEXEC, fd);
         }
     }
     if (held != nullptr) {
@@ -276,11 +276,14 @@ class FileSave::Impl {
         } else if (errno == ENXIO && S_ISSOCK(info.st_mode)) {
             file_ = FileDescriptor(DuplicateHeld(info));
         }
-        struct stat now {};
         if (!file_.valid()) {
             Fail(SaveOutcome::CannotOpen, errno);
-        } else if (::fstat(file_.get(), &now) != 0 || S_ISREG(now.st_mode)) {
-            // A regular file put in its place meanwhile would be written over, not replaced.
+            return;
+        }
+        struct stat now {};
+        static_cast<void>(::fstat(file_.get(), &now));
+        if (S_ISREG(now.st_mode)) {
+            // A regular file put in its place since it was looked at would be written over.
             Fail(SaveOutcome::CannotOpen, EINVAL);
         }
     }
@@ -292,8 +295,11 @@ class FileSave::Impl {
             return;
         }
         created_ = creating;
+        // Zeroed, what cannot be looked at reads as no regular file: something put in its place
+        // since it was looked at by name.
         struct stat old {};
-        if (::fstat(file_.get(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        static_cast<void>(::fstat(file_.get(), &old));
+        if (!S_ISREG(old.st_mode)) {
             Fail(SaveOutcome::CannotOpen, EINVAL);
             return;
         }

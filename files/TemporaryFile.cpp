@@ -43,18 +43,6 @@ std::string ProcName(int fd) {
 
 }  // namespace
 
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-    if (this != &other) {
-        Remove();
-        fd_ = std::move(other.fd_);
-        folder_ = std::move(other.folder_);
-        name_ = std::move(other.name_);
-        path_ = std::move(other.path_);
-        other.path_.clear();
-    }
-    return *this;
-}
-
 int TemporaryFile::Create(const std::string& folder, const std::string& name, int mode) {
     Remove();
     folder_ = folder;

@@ -45,6 +45,10 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     expectDiskFull(out, {});  // replaced through a temporary
     ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);
     expectDiskFull(out, {});  // written in place over a copy of the old patch
+    // The target a dangling link gave the save goes again.
+    ASSERT_EQ(::symlink("made.smp", (small + "/dangling.smp").c_str()), 0);
+    EXPECT_EQ(RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, small + "/dangling.smp")).exitCode, 3);
+    ASSERT_EQ(::unlink((small + "/dangling.smp").c_str()), 0);
     // No room beside it for that copy: it goes to the temporary folder, and the patch fits.
     WriteFile(out, std::string(300 * 1024, 'o'));
     const std::string fits = Convert(Put("fits.dif", GoodDiff()), out);

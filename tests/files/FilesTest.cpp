@@ -396,6 +396,14 @@ TEST(FileSave, WritesThroughSymbolicLinks) {
         EXPECT_EQ(test::ReadFile(dir.File(link)), link);
     }
     EXPECT_EQ(test::ReadFile(dir.File("real/patch.smp")), "chain.smp");
+    // As many links in a row as the system follows.
+    for (int n = 1; n < 40; ++n) {
+        std::filesystem::create_symlink("c" + std::to_string(n - 1),
+                                        dir.File("c" + std::to_string(n)));
+    }
+    std::filesystem::create_symlink("real/x", dir.File("c0"));
+    EXPECT_EQ(SaveFile(dir.File("c39"), "c39").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadFile(dir.File("real/x")), "c39");
     EXPECT_EQ(test::ListDirectory(dir.File("real")),
               (std::vector<std::string>{"made.smp", "patch.smp", "short", "x"}));
 }
