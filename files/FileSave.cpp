@@ -25,11 +25,13 @@ namespace {
 
 // Written bytes are handed to the disk in steps of this size while the rest is still being
 // made, so that the final sync has little left to do.
-constexpr std::uint64_t kWriteBehind = std::uint64_t{8} << 20;
+constexpr std::uint64_t kWriteBehind = 0x800000;  // 8 MiB
 
 // As a plain write opens (O_CREAT without O_EXCL), so that the kernel's rules on links and on
 // other users' files in sticky folders apply; never waiting for a FIFO's reader.
 constexpr int kOpenFlags = O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+// What a plain create asks for; the umask or the folder's default access list takes from it.
+constexpr mode_t kNewFileMode = 0666;
 
 // The names of the extended attributes `fd` has; nothing when they cannot be listed.
 std::optional<std::vector<std::string>> AttributeNames(int fd) {
@@ -192,7 +194,8 @@ class FileSave::Impl {
                 Check(::fsync(file_.get()));
                 break;
             case Road::Direct:
-                if (struct stat info{}; ::fstat(file_.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+                // Streams have nothing to sync; a file made here in place of a temporary has.
+                if (created_) {
                     Check(::fsync(file_.get()));
                 }
                 break;
@@ -235,7 +238,7 @@ class FileSave::Impl {
 
     void Fail(SaveOutcome outcome, int error) {
         if (result_.saved()) {
-            result_ = {outcome, FileErrorCauseFromErrno(error < 0 ? 0 : error)};
+            result_ = {outcome, FileErrorCauseFromErrno(error)};
         }
     }
 
@@ -246,17 +249,30 @@ class FileSave::Impl {
     }
 
     bool Open(int flags) {
-        file_ = FileDescriptor(::open(target_.path.c_str(), flags | kOpenFlags, 0666));
+        file_ = FileDescriptor(::open(target_.path.c_str(), flags | kOpenFlags, kNewFileMode));
         if (!file_.valid()) {
             Fail(SaveOutcome::CannotOpen, errno);
         }
         return file_.valid();
     }
 
+    // What was opened, if it is the kind of file the path named when it was looked at; something
+    // put in its place since is refused.
+    std::optional<struct stat> Opened(bool regular) {
+        struct stat info {};
+        // Zeroed, what cannot be looked at reads as no regular file.
+        static_cast<void>(::fstat(file_.get(), &info));
+        if (S_ISREG(info.st_mode) == regular) {
+            return info;
+        }
+        Fail(SaveOutcome::CannotOpen, EINVAL);
+        return std::nullopt;
+    }
+
     void BeginNew() {
         // Made as a plain create makes a file: the umask or the folder's default access list
         // sets its mode.
-        if (temp_.Create(target_.folder, target_.name, 0666) == 0) {
+        if (temp_.Create(target_.folder, target_.name, kNewFileMode) == 0) {
             road_ = Road::Rename;
             return;
         }
@@ -269,10 +285,10 @@ class FileSave::Impl {
     // rather than waited for.
     void BeginStream(const struct stat& info) {
         road_ = Road::Direct;
-        file_ = FileDescriptor(::open(target_.path.c_str(), O_WRONLY | kOpenFlags, 0666));
+        file_ = FileDescriptor(::open(target_.path.c_str(), O_WRONLY | kOpenFlags, kNewFileMode));
         if (file_.valid()) {
             // Once open, writes wait for a slow reader.
-            ::fcntl(file_.get(), F_SETFL, 0);
+            ::fcntl(file_.get(), F_SETFL, ::fcntl(file_.get(), F_GETFL) & ~O_NONBLOCK);
         } else if (errno == ENXIO && S_ISSOCK(info.st_mode)) {
             file_ = FileDescriptor(DuplicateHeld(info));
         }
@@ -280,12 +296,8 @@ class FileSave::Impl {
             Fail(SaveOutcome::CannotOpen, errno);
             return;
         }
-        struct stat now {};
-        static_cast<void>(::fstat(file_.get(), &now));
-        if (S_ISREG(now.st_mode)) {
-            // A regular file put in its place since it was looked at would be written over.
-            Fail(SaveOutcome::CannotOpen, EINVAL);
-        }
+        // A regular file put in its place since it was looked at would be written over.
+        static_cast<void>(Opened(false));
     }
 
     // The target is opened through the path as given, for reading and writing; the open neither
@@ -295,23 +307,19 @@ class FileSave::Impl {
             return;
         }
         created_ = creating;
-        // Zeroed, what cannot be looked at reads as no regular file: something put in its place
-        // since it was looked at by name.
-        struct stat old {};
-        static_cast<void>(::fstat(file_.get(), &old));
-        if (!S_ISREG(old.st_mode)) {
-            Fail(SaveOutcome::CannotOpen, EINVAL);
+        const std::optional<struct stat> old = Opened(true);
+        if (!old) {
             return;
         }
         // The rename goes by a name found by hand, so it must name the file the kernel opened.
-        std::optional<WriteTarget> named = WriteTargetOf(target_.path, old);
+        std::optional<WriteTarget> named = WriteTargetOf(target_.path, *old);
         if (!named) {
             Fail(SaveOutcome::CannotOpen, EACCES);
             return;
         }
         target_ = std::move(*named);
-        if (old.st_nlink == 1 && temp_.Create(target_.folder, target_.name) == 0 &&
-            TakesOverAttributes(file_.get(), old, temp_.fd())) {
+        if (old->st_nlink == 1 && temp_.Create(target_.folder, target_.name) == 0 &&
+            TakesOverAttributes(file_.get(), *old, temp_.fd())) {
             road_ = Road::Rename;
             return;
         }
@@ -371,8 +379,8 @@ class FileSave::Impl {
     FileDescriptor file_;
     TemporaryFile temp_;
     OldContents old_;
-    std::uint64_t written_ = 0;
-    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_{};
+    std::uint64_t handedOver_{};
     bool flushed_ = false;
     bool touched_ = false;  // the target itself may have changed
     bool created_ = false;

@@ -23,7 +23,7 @@ std::string TemporaryFolder() {
 }
 
 int ReadAllAt(int fd, std::string& bytes) {
-    char buffer[65536];
+    char buffer[0x10000];
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
         if (n < 0 && errno == EINTR) {
@@ -86,7 +86,7 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
         }
     }
     copy_.Remove();
-    return error < 0 ? ENOSPC : error;
+    return error;
 }
 
 int OldContents::Restore(int fd) {

@@ -22,7 +22,7 @@ class OldContents {
     OldContents(const OldContents&) = delete;
     OldContents& operator=(const OldContents&) = delete;
 
-    // Copies what `fd` holds now; 0 or the errno.
+    // Copies what `fd` holds now; 0, the errno, or -1 when a write stored nothing.
     int Keep(int fd, const WriteTarget& target, bool onDisk);
     // Writes them back into `fd` and makes them durable; 0 or the errno. The copy on disk is
     // dropped only when this succeeds.
@@ -35,7 +35,7 @@ class OldContents {
 
     std::string memory_;
     bool inMemory_ = false;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_{};
     TemporaryFile copy_;
     std::string copyPath_;
 };

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <random>
+#include <string_view>
 
 #include "WriteTarget.h"
 
@@ -19,10 +20,10 @@ constexpr int kAttempts = 100;
 std::string RandomSuffix() {
     static std::minstd_rand generator(static_cast<unsigned>(
         std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
-    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(8, 'x');
     for (char& c : suffix) {
-        c = kLetters[generator() % (sizeof kLetters - 1)];
+        c = kLetters[generator() % kLetters.size()];
     }
     return suffix;
 }

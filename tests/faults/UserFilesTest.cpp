@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <optional>
+#include <regex>
 
 #include "CliFixture.h"
 #include "FileSave.h"
@@ -196,9 +198,18 @@ TEST_F(UserFiles, MountedFilesAndFatFileSystemsTakeSavesAndReplacements) {
         EXPECT_EQ(SaveFile(named + "/" + name, name).outcome, SaveOutcome::Saved) << name;
         EXPECT_EQ(ReadFile(named + "/" + name), name);
     }
+    // A dot, the name cut to 200 bytes, a dot, eight letters or digits, ".tmp".
+    FileSave lengthy(named + "/" + std::string(250, 'l'));
+    const std::regex temporary("\\.l{200}\\.[a-z0-9]{8}\\.tmp");
+    EXPECT_EQ(
+        std::ranges::count_if(ListDirectory(named),
+                              [&](const std::string& n) { return std::regex_match(n, temporary); }),
+        1);
+    EXPECT_EQ(lengthy.Commit().outcome, SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(named + "/second.smp") + ReadFile(real), "linked.smpmounted.smp");
     EXPECT_EQ(ListDirectory(named),
-              (std::vector<std::string>{"linked.smp", "mounted.smp", "new.smp", "second.smp"}));
+              (std::vector<std::string>{"linked.smp", std::string(250, 'l'), "mounted.smp",
+                                        "new.smp", "second.smp"}));
     ::umount2((named + "/mounted.smp").c_str(), MNT_DETACH);
     ::umount2("/proc", MNT_DETACH);
 

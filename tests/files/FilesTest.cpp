@@ -302,15 +302,19 @@ std::string AccessList(const std::string& path) {
 }
 
 // In a folder whose default access list grants another user, a new file gets what a plain create
-// gives. A replaced one, on both roads, keeps what a user sees of it: mode, owner, group, other
-// names, attributes and access list or the lack of one, and the copy an earlier save left when it
-// was killed. The rename road gives it a new inode; the in-place road keeps it and copes with a
-// name too long for "NAME.quorrel-backup". Neither leaves a descriptor open. Another user's
-// save is in tests/faults/UserFilesTest.cpp.
+// gives, and only once whole. A replaced one, on both roads, keeps what a user sees of it: mode,
+// owner, group, other names, attributes and access list or the lack of one, and the copy an
+// earlier save left when it was killed. The rename road gives it a new inode; the in-place road
+// keeps it behind a private copy of the old contents, named to fit and never over another. A
+// save dropped before its commit leaves all as it was; none leaves a descriptor open. Another
+// user's save is in tests/faults/UserFilesTest.cpp.
 TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessList) {
     TempDir plain, listed;
     ASSERT_EQ(std::system(("setfacl -d -m u:65534:rw " + listed.path()).c_str()), 0);
-    ASSERT_EQ(SaveFile(listed.File("new.smp"), "new").outcome, SaveOutcome::Saved);
+    FileSave fresh(listed.File("new.smp"));
+    fresh.Write("new");
+    EXPECT_FALSE(test::FileExists(listed.File("new.smp")));
+    ASSERT_EQ(fresh.Commit().outcome, SaveOutcome::Saved);
     const FileDescriptor made(open(listed.File("made").c_str(), O_CREAT | O_WRONLY, 0666));
     struct stat before = {}, after = {};
     ASSERT_EQ(stat(listed.File("made").c_str(), &before), 0);
@@ -331,10 +335,12 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         const char* acl;  // setfacl's arguments
         uid_t owner;
         gid_t group;
+        std::string copy = {};  // the old contents' name during the save
     } cases[] = {
         {plain, "patch.smp", false, nullptr, other, getgid()},  // no attributes at all
-        {plain, "patch.smp", true, "-m u:2:r", me, other},
-        {plain, std::string(250, 'n'), true, nullptr, me, getgid()},
+        {plain, "patch.smp", true, "-m u:2:r", me, other, "patch.smp.quorrel-backup-2"},
+        {plain, std::string(250, 'n'), true, nullptr, me, getgid(),
+         std::string(240, 'n') + ".quorrel-backup"},
         {listed, "patch.smp", false, "-b", me, other},
         {listed, "listed.smp", false, "-m u:2:r", other, getgid()},
     };
@@ -345,7 +351,7 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         EXPECT_EQ(test::ReadFile(path), old);
         if (c.acl != nullptr) {
             ASSERT_EQ(std::system(("setfacl " + std::string(c.acl) + " " + path).c_str()), 0);
-            ASSERT_EQ(setxattr(path.c_str(), "user.quorrel", "x", 1, 0), 0);
+            ASSERT_EQ(setxattr(path.c_str(), "user.quorrel", "", 0, 0), 0);
         }
         ASSERT_EQ(chmod(path.c_str(), 0640), 0);
         static_cast<void>(chown(path.c_str(), c.owner, c.group));  // as root only
@@ -356,7 +362,19 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         const std::vector<std::string> names = test::ListDirectory(c.dir.path());
         ASSERT_EQ(stat(path.c_str(), &before), 0);
 
-        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << at;
+        static_cast<void>(FileSave(path));  // dropped untouched
+        FileSave(path).Write("dropped");    // and after a write
+        FileSave save(path);
+        save.Write("short");
+        std::vector<std::string> during = names;
+        if (!c.copy.empty()) {
+            during.push_back(c.copy);
+            ASSERT_EQ(stat(c.dir.File(c.copy).c_str(), &after), 0);
+            EXPECT_EQ(after.st_mode & 07777, 0600u);
+        }
+        std::sort(during.begin(), during.end());
+        EXPECT_EQ(test::ListDirectory(c.dir.path()), during) << at;
+        EXPECT_EQ(save.Commit().outcome, SaveOutcome::Saved) << at;
         EXPECT_EQ(test::ReadFile(path), "short") << at;
         EXPECT_EQ(test::ReadFile(c.linked ? second : path), "short") << at;
         ASSERT_EQ(stat(path.c_str(), &after), 0);
@@ -365,9 +383,7 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
             << at;
         EXPECT_EQ(after.st_ino == before.st_ino, c.linked) << at;
         EXPECT_EQ(AccessList(path), list) << at;
-        char value[4] = {};
-        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), c.acl ? 1 : -1)
-            << at;
+        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", nullptr, 0), c.acl ? 0 : -1) << at;
         EXPECT_EQ(test::ListDirectory(c.dir.path()), names) << at;
         std::filesystem::remove(path);
         std::filesystem::remove(second);
@@ -402,8 +418,8 @@ TEST(FileSave, WritesThroughSymbolicLinks) {
                                         dir.File("c" + std::to_string(n)));
     }
     std::filesystem::create_symlink("real/x", dir.File("c0"));
-    EXPECT_EQ(SaveFile(dir.File("c39"), "c39").outcome, SaveOutcome::Saved);
-    EXPECT_EQ(test::ReadFile(dir.File("real/x")), "c39");
+    EXPECT_EQ(SaveFile(dir.File("c39"), "9").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadFile(dir.File("real/x")), "9");
     EXPECT_EQ(test::ListDirectory(dir.File("real")),
               (std::vector<std::string>{"made.smp", "patch.smp", "short", "x"}));
 }

@@ -17,6 +17,8 @@ TEST(Wtf8, ConvertsBothWays) {
         {u"\u6F22", "\xE6\xBC\xA2"},
         {u"\uFFFF", "\xEF\xBF\xBF"},
         {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {u"\U00010000", "\xF0\x90\x80\x80"},
+        {std::u16string(1, u'\0'), std::string(1, '\0')},
         {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
         {std::u16string{u'\xD800'}, "\xED\xA0\x80"},
         {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
