@@ -223,7 +223,6 @@ class FileSave::Impl {
             Abandon();
             return result_;
         }
-        done_ = true;
         temp_.Remove();
         old_.Drop();
         file_.Close();
@@ -350,18 +349,14 @@ class FileSave::Impl {
         Flush();
     }
 
+    // Leaves the target as it was and nothing behind; once committed or abandoned, nothing is
+    // left to do.
     void Abandon() {
-        if (done_) {
-            return;
-        }
-        done_ = true;
         temp_.Remove();
         if (road_ == Road::InPlace && file_.valid() && touched_) {
-            // Should this fail too, the named copy stays for the user.
             static_cast<void>(old_.Restore(file_.get()));
-        } else {
-            old_.Drop();
         }
+        old_.Drop();
         // Only the very file this save made goes again, never what took its name since.
         struct stat mine {};
         struct stat named {};
@@ -384,7 +379,6 @@ class FileSave::Impl {
     bool flushed_ = false;
     bool touched_ = false;  // the target itself may have changed
     bool created_ = false;
-    bool done_ = false;  // committed or abandoned
 };
 
 FileSave::FileSave(const std::filesystem::path& path) : FileSave(path, Options{}) {}

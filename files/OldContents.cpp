@@ -85,21 +85,22 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
             error = n < kNames ? 0 : EEXIST;
         }
     }
-    copy_.Remove();
     return error;
 }
 
 int OldContents::Restore(int fd) {
-    if (::ftruncate(fd, static_cast<off_t>(size_)) != 0) {
-        return errno;
+    int error = ::ftruncate(fd, static_cast<off_t>(size_)) == 0 ? 0 : errno;
+    if (error == 0) {
+        error = inMemory_ ? WriteAllAt(fd, memory_, 0) : CopyContents(copy_.fd(), fd);
     }
-    int error = inMemory_ ? WriteAllAt(fd, memory_, 0) : CopyContents(copy_.fd(), fd);
     if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
-    if (error == 0) {
-        Drop();
+    if (error != 0) {
+        // The named copy may be the only whole one left: it is the user's now, never dropped.
+        copyPath_.clear();
     }
+    Drop();
     return error;
 }
 

@@ -25,7 +25,7 @@ class OldContents {
     // Copies what `fd` holds now; 0, the errno, or -1 when a write stored nothing.
     int Keep(int fd, const WriteTarget& target, bool onDisk);
     // Writes them back into `fd` and makes them durable; 0 or the errno. The copy on disk is
-    // dropped only when this succeeds.
+    // dropped when this succeeds and left for the user when it fails.
     int Restore(int fd);
     // Removes the copy on disk.
     void Drop();
