@@ -223,9 +223,8 @@ class FileSave::Impl {
             Abandon();
             return result_;
         }
-        temp_.Remove();
         old_.Drop();
-        file_.Close();
+        file_ = {};
         if (syncFolder && (road_ == Road::Rename || created_)) {
             SyncFolder(target_.folder);
         }
@@ -345,6 +344,7 @@ class FileSave::Impl {
         if (const int error = CopyContents(temp_.fd(), file_.get()); error != 0) {
             Fail(SaveOutcome::WriteFailed, error);
         }
+        temp_.Remove();
         flushed_ = false;
         Flush();
     }
@@ -364,7 +364,7 @@ class FileSave::Impl {
             ::lstat(target_.path.c_str(), &named) == 0 && SameFile(mine, named)) {
             ::unlink(target_.path.c_str());
         }
-        file_.Close();
+        file_ = {};
     }
 
     WriteTarget target_;

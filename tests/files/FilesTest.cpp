@@ -223,6 +223,7 @@ TEST(LoadedFile, ReleaseLeavesAFailedRead) {
     EXPECT_EQ(file.size(), 3u);
     file.Release();
     EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.data(), nullptr);
     EXPECT_EQ(file.view(), "");
 }
 
