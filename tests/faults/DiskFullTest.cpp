@@ -52,16 +52,17 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     ASSERT_EQ(::symlink("made.smp", (small + "/dangling.smp").c_str()), 0);
     EXPECT_EQ(RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, small + "/dangling.smp")).exitCode, 3);
     ASSERT_EQ(::unlink((small + "/dangling.smp").c_str()), 0);
-    // No room for that copy there nor in the temporary folder: nothing is written.
+    // No room for that copy there nor in the temporary folder: nothing is written. With the
+    // temporary folder elsewhere, the copy goes there and the patch fits.
     WriteFile(out, std::string(300 * 1024, 'o'));
     const char* temporary = std::getenv("TMPDIR");
     const std::string before = temporary != nullptr ? temporary : "";
     ::setenv("TMPDIR", small.c_str(), 1);
     EXPECT_EQ(SaveFile(out, "new").cause, kFileErrorDiskFull);
-    temporary != nullptr ? ::setenv("TMPDIR", before.c_str(), 1) : ::unsetenv("TMPDIR");
     EXPECT_EQ(ReadFile(out) == std::string(300 * 1024, 'o'), true);
-    // With the temporary folder elsewhere, the copy goes there and the patch fits.
+    ::setenv("TMPDIR", dir_.path().c_str(), 1);
     const std::string fits = Convert(Put("fits.dif", GoodDiff()), out);
+    temporary != nullptr ? ::setenv("TMPDIR", before.c_str(), 1) : ::unsetenv("TMPDIR");
     EXPECT_NE(fits, "");
     EXPECT_EQ(ReadFile(small + "/second.smp"), fits);
     // A mounted patch with room for its new contents beside it but not in place.
