@@ -155,7 +155,7 @@ class FileSave::Impl {
             return;
         }
         const int fd = road_ == Road::Rename ? temp_.fd() : file_.get();
-        touched_ = true;
+        touched_ = touched_ || road_ == Road::InPlace;
         const int error =
             road_ == Road::InPlace ? WriteAllAt(fd, bytes, written_) : WriteAll(fd, bytes);
         if (error != 0) {
