@@ -87,7 +87,7 @@ TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
             const struct rlimit rl = {16, 16};
             ::setrlimit(RLIMIT_FSIZE, &rl);
             const bool done = UpdateFileUnderLock(dir.File("f"), [](std::string_view current) {
-                return std::string(current) + "far too long for the limit";
+                return "far too long for the limit" + std::string(current);
             });
             ::_exit(done ? 1 : 0);
         }
