@@ -22,6 +22,7 @@ TEST(Wtf8, ConvertsBothWays) {
         {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
         {std::u16string{u'\xD800'}, "\xED\xA0\x80"},
         {std::u16string{u'\xDFFF', u'x'}, "\xED\xBF\xBFx"},
+        {std::u16string{u'\xD800', u'x'}, "\xED\xA0\x80x"},
         {std::u16string{u'a', u'\xDC00', u'\xD800'}, "a\xED\xB0\x80\xED\xA0\x80"}};
     for (const auto& [utf16, wtf8] : cases) {
         EXPECT_EQ(Wtf8FromUtf16(utf16), wtf8) << wtf8;
