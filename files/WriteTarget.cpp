@@ -15,7 +15,9 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) {
         return ".";
     }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    // Only the root folder's name is empty before its slash.
+    std::string folder = path.substr(0, slash);
+    return folder.empty() ? "/" : folder;
 }
 
 std::string FollowLinks(const std::string& path) {

@@ -36,7 +36,7 @@ std::string Wtf8FromUtf16(std::u16string_view utf16) {
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t ch = utf16[i];
         if (IsHigh(ch) && i + 1 < utf16.size() && IsLow(utf16[i + 1])) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ch = 0x10000 + ((ch & 0x3FF) << 10) + (utf16[i + 1] & 0x3FFu);
             ++i;
         }
         AppendUtf8(out, ch);

@@ -363,8 +363,13 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         const std::vector<std::string> names = test::ListDirectory(c.dir.path());
         ASSERT_EQ(stat(path.c_str(), &before), 0);
 
-        static_cast<void>(FileSave(path));  // dropped untouched
-        FileSave(path).Write("dropped");    // and after a write
+        // Dropped untouched, then after a write: neither leaves a trace, not even a new time.
+        const struct timespec aged[2] = {{0, UTIME_OMIT}, {1000000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), aged, 0), 0);
+        static_cast<void>(FileSave(path));
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mtime, 1000000) << at;
+        FileSave(path).Write("dropped");
         FileSave save(path);
         save.Write("short");
         std::vector<std::string> during = names;
