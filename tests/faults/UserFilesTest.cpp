@@ -165,11 +165,16 @@ TEST_F(UserFiles, SavesInStickyFoldersObeyTheSystemsProtections) {
     EXPECT_EQ(ListDirectory(sticky).size(), 4u);
 }
 
+// Mounts made in a namespace of the test's own, which ends with it.
+bool PrivateMounts() {
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
 // Files mounted on their own, as containers mount them, cannot be renamed over and are written in
-// place; FAT keeps no modes or owners, and changing them is refused, which must not fail a save.
-TEST_F(UserFiles, MountedFilesAndFatFileSystemsTakeSavesAndReplacements) {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+// place.
+TEST_F(UserFiles, MountedFilesAreWrittenInPlace) {
+    if (!PrivateMounts()) {
         GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
     }
     const std::string out = Put("out.smp", "old"), real = Put("real.smp", "old");
@@ -212,7 +217,13 @@ TEST_F(UserFiles, MountedFilesAndFatFileSystemsTakeSavesAndReplacements) {
                                         "new.smp", "second.smp"}));
     ::umount2((named + "/mounted.smp").c_str(), MNT_DETACH);
     ::umount2("/proc", MNT_DETACH);
+}
 
+// FAT keeps no modes or owners: changing them is refused, which must not fail a save.
+TEST_F(UserFiles, FatFileSystemsTakeSavesAndReplacements) {
+    if (!PrivateMounts()) {
+        GTEST_SKIP() << "no private mount namespace here: " << std::strerror(errno);
+    }
     const std::string image = Path("fat.img");
     const std::string mountPoint = Stage(Path("fat"), {}, 0755, 0);
     const std::string mount = "mkfs.vfat -C " + image + " 4096 >/dev/null 2>&1 && mount -o " +
