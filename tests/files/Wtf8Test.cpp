@@ -28,6 +28,8 @@ TEST(Wtf8, ConvertsBothWays) {
         EXPECT_EQ(Wtf8FromUtf16(utf16), wtf8) << wtf8;
         EXPECT_EQ(Utf16FromWtf8(wtf8), utf16) << wtf8;
     }
+    // A view ending on a high surrogate ends there, whatever follows it in memory.
+    EXPECT_EQ(Wtf8FromUtf16(std::u16string_view(u"\xD800\xDC00", 1)), "\xED\xA0\x80");
     for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const std::u16string one(1, static_cast<char16_t>(unit));
         ASSERT_EQ(Utf16FromWtf8(Wtf8FromUtf16(one)), one) << std::hex << unsigned{unit};
