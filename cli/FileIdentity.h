@@ -20,6 +20,8 @@ struct FileIdentity {
 
 // Nothing when `path` (a file-system name) names nothing that can be looked at.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
+// The same for what standard input reads, a file redirected to it among others.
+std::optional<FileIdentity> IdentifyStandardInput();
 
 // The file behind standard input; nothing when it is none that can be looked at.
 std::optional<FileIdentity> IdentifyStandardInput();

@@ -11,7 +11,7 @@ int WriteStream(int fd, std::string_view bytes) {
         return 0;
     }
     // Nothing stored and no error given reads as a full disk, like any short write.
-    return FileErrorCauseFromErrno(error < 0 ? 0 : error);
+    return FileErrorCauseFromErrno(error);
 }
 
 int WriteText(int fd, std::string_view utf8) {

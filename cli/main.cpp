@@ -28,7 +28,10 @@ int wmain(int argc, wchar_t** argv) {
 
 #else
 
+#include "StandardDescriptors.h"
+
 int main(int argc, char** argv) {
+    quorrel::OpenStandardDescriptors();
     // A closed pipe on standard output must be a reported write error, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
     // So is a file size limit (ulimit -f): a disk-full error, not a death that leaves a

@@ -8,7 +8,7 @@ namespace quorrel {
 namespace {
 
 // Linux moves at most about 2 GiB per call.
-constexpr std::size_t kChunk = std::size_t{1} << 30;
+constexpr std::size_t kChunk = 0x40000000;  // 1 GiB
 
 template <typename Put>
 int PutAll(std::string_view bytes, Put&& put) {
@@ -34,11 +34,11 @@ int PutAll(std::string_view bytes, Put&& put) {
 }  // namespace
 
 int FileDescriptor::Close() {
-    if (fd_ < 0) {
+    if (!valid()) {
         return 0;
     }
     const int result = ::close(fd_);
-    fd_ = -1;
+    fd_ = kClosed;
     // EINTR on close still frees the descriptor on Linux; the data may be lost, so report it.
     return result == 0 ? 0 : errno;
 }
@@ -56,7 +56,7 @@ int WriteAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
 }
 
 int CopyContents(int from, int to) {
-    constexpr std::size_t kBuffer = std::size_t{1} << 20;
+    constexpr std::size_t kBuffer = 0x100000;  // 1 MiB
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
     for (std::uint64_t at = 0;;) {
         const ssize_t n = ::pread(from, buffer.get(), kBuffer, static_cast<off_t>(at));

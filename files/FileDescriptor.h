@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace quorrel {
 
@@ -13,25 +14,23 @@ class FileDescriptor {
     FileDescriptor() = default;
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() { Close(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FileDescriptor(FileDescriptor&& other) noexcept { std::swap(fd_, other.fd_); }
+    // The descriptor held before goes with `other`, which closes it.
     FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            Close();
-            fd_ = other.fd_;
-            other.fd_ = -1;
-        }
+        std::swap(fd_, other.fd_);
         return *this;
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
+    bool valid() const { return fd_ != kClosed; }
     // 0 or the errno of a failed close.
     int Close();
 
   private:
-    int fd_ = -1;
+    static constexpr int kClosed = -1;  // as a failed open returns
+    int fd_ = kClosed;
 };
 
 // Writes all of `bytes`, resuming after partial writes and interruptions. Returns 0, the errno

@@ -5,8 +5,10 @@
 namespace quorrel {
 
 int FileErrorCauseFromErrno(int error) {
+    if (error <= 0) {
+        return kFileErrorDiskFull;
+    }
     switch (error) {
-        case 0:
         case ENOSPC:
 #ifdef EDQUOT  // not on Windows
         case EDQUOT:

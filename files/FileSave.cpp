@@ -1,12 +1,16 @@
 #include "FileSave.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "FileDescriptor.h"
@@ -27,37 +31,56 @@ constexpr std::uint64_t kWriteBehind = std::uint64_t{8} << 20;
 constexpr std::uint64_t kCopyStep = kWriteBehind;
 constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
 
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+// As a plain write opens (O_CREAT without O_EXCL), so that the kernel's rules on links and on
+// other users' files in sticky folders apply; never waiting for a FIFO's reader.
+constexpr int kOpenFlags = O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+// What a plain create asks for; the umask or the folder's default access list takes from it.
+constexpr mode_t kNewFileMode = 0666;
+
+// The names of the extended attributes `fd` has; nothing when they cannot be listed.
+std::optional<std::vector<std::string>> AttributeNames(int fd) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0) {
+        return errno == ENOTSUP ? std::optional(std::vector<std::string>()) : std::nullopt;
+    }
+    std::string list(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+    if (got < 0) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(got); at += names.back().size() + 1) {
+        names.emplace_back(list.c_str() + at);
+    }
+    return names;
 }
 
-// Extended attributes (access lists among them) go with the contents; false when one cannot.
+// `to` is given exactly the extended attributes (access lists among them) of `from`, none of
+// those it inherited from its folder; false when that cannot be done.
 bool CopyExtendedAttributes(int from, int to) {
-    const ssize_t size = ::flistxattr(from, nullptr, 0);
-    if (size <= 0) {
-        return size == 0 || errno == ENOTSUP;
-    }
-    std::vector<char> names(static_cast<std::size_t>(size));
-    const ssize_t got = ::flistxattr(from, names.data(), names.size());
-    if (got < 0) {
+    const auto wanted = AttributeNames(from);
+    const auto inherited = AttributeNames(to);
+    if (!wanted || !inherited) {
         return false;
     }
-    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
-        const char* name = names.data() + at;
-        at += std::char_traits<char>::length(name) + 1;
-        std::vector<char> value(65536);
-        const ssize_t n = ::fgetxattr(from, name, value.data(), value.size());
-        if (n < 0 || ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(n), 0) != 0) {
+    for (const std::string& name : *inherited) {
+        // What cannot be removed shows in the comparison below.
+        ::fremovexattr(to, name.c_str());
+    }
+    std::vector<char> value(XATTR_SIZE_MAX);
+    for (const std::string& name : *wanted) {
+        const ssize_t n = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+        if (n < 0 || ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(n),
+                                 XATTR_CREATE) != 0) {
             return false;
         }
     }
-    return true;
+    const auto now = AttributeNames(to);
+    return now && std::is_permutation(now->begin(), now->end(), wanted->begin(), wanted->end());
 }
 
 // Whether the temporary can stand in for the target: the same owner and group (given where
-// allowed), the same mode where the file system keeps modes, the same extended attributes.
+// allowed), the same extended attributes, the same mode where the file system keeps modes.
 bool TakesOverAttributes(int target, const struct stat& old, int temp) {
     struct stat made {};
     if (::fstat(temp, &made) != 0) {
@@ -67,30 +90,62 @@ bool TakesOverAttributes(int target, const struct stat& old, int temp) {
         ::fchown(temp, old.st_uid, old.st_gid) != 0) {
         return false;
     }
+    if (!CopyExtendedAttributes(target, temp)) {
+        return false;
+    }
     // Refused on file systems without modes; every file there has the same one anyway.
     static_cast<void>(::fchmod(temp, old.st_mode & 07777));
-    return CopyExtendedAttributes(target, temp);
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A socket opens by no name, not even /proc/self/fd/N: a descriptor of it this process holds is
+// duplicated instead.
+int DuplicateHeld(const struct stat& socket) {
+    DIR* held = ::opendir("/proc/self/fd");
+    int copy = -1;
+    for (const dirent* entry; copy == -1 && held != nullptr && (entry = ::readdir(held));) {
+        struct stat info {};
+        const int fd = std::atoi(entry->d_name);
+        if (::fstat(fd, &info) == 0 && SameFile(info, socket)) {
+            copy = ::fcntl(fd, F_DUPFD_CLOEXEC, fd);
+        }
+    }
+    if (held != nullptr) {
+        ::closedir(held);
+    }
+    errno = ENXIO;
+    return copy;
 }
 
 }  // namespace
 
 class FileSave::Impl {
   public:
-    Impl(const std::filesystem::path& path, Options options) {
-        target_ = ResolveWriteTarget(path.native());
+    Impl(const std::filesystem::path& path, Options options)
+        : target_(SplitPath(path.native())), options_(options) {
+        struct stat entry {};
         struct stat info {};
-        if (::stat(target_.path.c_str(), &info) != 0) {
+        if (::lstat(target_.path.c_str(), &entry) != 0) {
             if (errno == ENOENT) {
                 BeginNew();
             } else {
                 Fail(SaveOutcome::CannotOpen, errno);
             }
-        } else if (!S_ISREG(info.st_mode)) {
-            // Devices and pipes are written as they are; opening may wait for a reader.
-            Open(O_WRONLY | O_CREAT | O_TRUNC);
-            road_ = Road::Direct;
+        } else if (::stat(target_.path.c_str(), &info) == 0) {
+            if (S_ISREG(info.st_mode)) {
+                BeginExisting(false);
+            } else {
+                BeginStream(info);
+            }
+        } else if (errno == ENOENT && S_ISLNK(entry.st_mode)) {
+            // A dangling link: the open creates its target where a plain write would.
+            BeginExisting(true);
         } else {
-            BeginExisting(options);
+            Fail(SaveOutcome::CannotOpen, errno);
         }
     }
 
@@ -104,7 +159,7 @@ class FileSave::Impl {
             return;
         }
         const int fd = road_ == Road::Rename ? temp_.fd() : file_.get();
-        touched_ = true;
+        touched_ = touched_ || road_ == Road::InPlace;
         const int error =
             road_ == Road::InPlace ? WriteAllAt(fd, bytes, written_) : WriteAll(fd, bytes);
         if (error != 0) {
@@ -122,7 +177,7 @@ class FileSave::Impl {
         while (road_ != Road::Direct && result_.saved() && copied < n) {
             auto from = static_cast<off_t>(offset + copied);
             auto to = static_cast<off_t>(written_);
-            touched_ = true;
+            touched_ = touched_ || road_ == Road::InPlace;
             // A temporary is written front to back at its own file position, as Write does.
             const ssize_t got = ::copy_file_range(
                 source.fd(), &from, road_ == Road::Rename ? temp_.fd() : file_.get(),
@@ -164,7 +219,7 @@ class FileSave::Impl {
             Fail(SaveOutcome::WriteFailed, EINVAL);
             return;
         }
-        touched_ = true;
+        touched_ = touched_ || road_ == Road::InPlace;
         const int fd = road_ == Road::Rename ? temp_.fd() : file_.get();
         if (const int error = WriteAllAt(fd, bytes, offset); error != 0) {
             Fail(SaveOutcome::WriteFailed, error);
@@ -197,7 +252,8 @@ class FileSave::Impl {
                 Check(::fsync(file_.get()));
                 break;
             case Road::Direct:
-                if (struct stat info{}; ::fstat(file_.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+                // Streams have nothing to sync; a file made here in place of a temporary has.
+                if (created_) {
                     Check(::fsync(file_.get()));
                 }
                 break;
@@ -207,7 +263,10 @@ class FileSave::Impl {
     SaveResult Commit(bool syncFolder) {
         Flush();
         if (result_.saved() && road_ == Road::Rename) {
-            if (const int error = temp_.RenameOver(target_.path); error != 0) {
+            const int error = temp_.RenameOver(target_.path);
+            if (error == EBUSY || error == EXDEV) {
+                MoveInPlace();
+            } else if (error != 0) {
                 Fail(SaveOutcome::WriteFailed, error);
             }
         }
@@ -222,10 +281,8 @@ class FileSave::Impl {
             Abandon();
             return result_;
         }
-        done_ = true;
-        temp_.Remove();
         old_.Drop();
-        file_.Close();
+        file_ = {};
         if (syncFolder && (road_ == Road::Rename || created_)) {
             SyncFolder(target_.folder);
         }
@@ -244,7 +301,7 @@ class FileSave::Impl {
 
     void Fail(SaveOutcome outcome, int error) {
         if (result_.saved()) {
-            result_ = {outcome, FileErrorCauseFromErrno(error < 0 ? 0 : error)};
+            result_ = {outcome, FileErrorCauseFromErrno(error)};
         }
     }
 
@@ -255,79 +312,138 @@ class FileSave::Impl {
     }
 
     bool Open(int flags) {
-        file_ = FileDescriptor(::open(target_.path.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666));
+        file_ = FileDescriptor(::open(target_.path.c_str(), flags | kOpenFlags, kNewFileMode));
         if (!file_.valid()) {
             Fail(SaveOutcome::CannotOpen, errno);
         }
         return file_.valid();
     }
 
+    // What was opened, if it is the kind of file the path named when it was looked at; something
+    // put in its place since is refused.
+    std::optional<struct stat> Opened(bool regular) {
+        struct stat info {};
+        // Zeroed, what cannot be looked at reads as no regular file.
+        static_cast<void>(::fstat(file_.get(), &info));
+        if (S_ISREG(info.st_mode) == regular) {
+            return info;
+        }
+        Fail(SaveOutcome::CannotOpen, EINVAL);
+        return std::nullopt;
+    }
+
     void BeginNew() {
-        if (temp_.Create(target_.folder, target_.name) == 0) {
-            static_cast<void>(::fchmod(temp_.fd(), 0666 & ~CurrentUmask()));
+        // Made as a plain create makes a file: the umask or the folder's default access list
+        // sets its mode.
+        if (temp_.Create(target_.folder, target_.name, kNewFileMode) == 0) {
             road_ = Road::Rename;
             return;
         }
         // No temporary here; the new file itself is written and removed again on failure.
-        created_ = Open(O_RDWR | O_CREAT | O_EXCL);
+        created_ = Open(O_RDWR | O_EXCL);
         road_ = Road::Direct;
     }
 
-    // The target must open for reading and writing as a plain write would open it; the open
-    // neither empties it nor waits.
-    void BeginExisting(Options options) {
-        if (!Open(O_RDWR | O_NONBLOCK)) {
+    // Devices, pipes and sockets take the bytes as they come; a FIFO without a reader is refused
+    // rather than waited for.
+    void BeginStream(const struct stat& info) {
+        road_ = Road::Direct;
+        file_ = FileDescriptor(::open(target_.path.c_str(), O_WRONLY | kOpenFlags, kNewFileMode));
+        if (file_.valid()) {
+            // Once open, writes wait for a slow reader.
+            ::fcntl(file_.get(), F_SETFL, ::fcntl(file_.get(), F_GETFL) & ~O_NONBLOCK);
+        } else if (errno == ENXIO && S_ISSOCK(info.st_mode)) {
+            file_ = FileDescriptor(DuplicateHeld(info));
+        }
+        if (!file_.valid()) {
+            Fail(SaveOutcome::CannotOpen, errno);
             return;
         }
-        struct stat old {};
-        if (::fstat(file_.get(), &old) != 0 || !S_ISREG(old.st_mode)) {
-            Fail(SaveOutcome::CannotOpen, EINVAL);
+        // A regular file put in its place since it was looked at would be written over.
+        static_cast<void>(Opened(false));
+    }
+
+    // The target is opened through the path as given, for reading and writing; the open neither
+    // empties it nor waits.
+    void BeginExisting(bool creating) {
+        if (!Open(O_RDWR)) {
             return;
         }
-        if (old.st_nlink == 1 && temp_.Create(target_.folder, target_.name) == 0 &&
-            TakesOverAttributes(file_.get(), old, temp_.fd())) {
+        created_ = creating;
+        const std::optional<struct stat> old = Opened(true);
+        if (!old) {
+            return;
+        }
+        // The rename goes by a name found by hand, so it must name the file the kernel opened.
+        std::optional<WriteTarget> named = WriteTargetOf(target_.path, *old);
+        if (!named) {
+            Fail(SaveOutcome::CannotOpen, EACCES);
+            return;
+        }
+        target_ = std::move(*named);
+        if (old->st_nlink == 1 && temp_.Create(target_.folder, target_.name) == 0 &&
+            TakesOverAttributes(file_.get(), *old, temp_.fd())) {
             road_ = Road::Rename;
-            file_.Close();
             return;
         }
         temp_.Remove();
+        BeginInPlace();
+    }
+
+    void BeginInPlace() {
         road_ = Road::InPlace;
-        if (const int error = old_.Keep(file_.get(), target_, options.copyOnDisk); error != 0) {
+        if (const int error = old_.Keep(file_.get(), target_, options_.copyOnDisk && !created_);
+            error != 0) {
             Fail(SaveOutcome::WriteFailed, error);
         }
     }
 
-    void Abandon() {
-        if (done_) {
+    // A file mounted on its own, as containers mount single files, cannot be renamed over: the
+    // new contents are copied into it instead.
+    void MoveInPlace() {
+        BeginInPlace();
+        if (!result_.saved()) {
             return;
         }
-        done_ = true;
+        touched_ = true;
+        if (const int error = CopyContents(temp_.fd(), file_.get()); error != 0) {
+            Fail(SaveOutcome::WriteFailed, error);
+        }
+        temp_.Remove();
+        flushed_ = false;
+        Flush();
+    }
+
+    // Leaves the target as it was and nothing behind; once committed or abandoned, nothing is
+    // left to do.
+    void Abandon() {
         temp_.Remove();
         if (road_ == Road::InPlace && file_.valid() && touched_) {
-            // Should this fail too, the named copy stays for the user.
             static_cast<void>(old_.Restore(file_.get()));
-        } else {
-            old_.Drop();
         }
-        file_.Close();
-        if (created_) {
+        old_.Drop();
+        // Only the very file this save made goes again, never what took its name since.
+        struct stat mine {};
+        struct stat named {};
+        if (created_ && ::fstat(file_.get(), &mine) == 0 &&
+            ::lstat(target_.path.c_str(), &named) == 0 && SameFile(mine, named)) {
             ::unlink(target_.path.c_str());
-            created_ = false;
         }
+        file_ = {};
     }
 
     WriteTarget target_;
+    Options options_;
     SaveResult result_;
     Road road_ = Road::Direct;
     FileDescriptor file_;
     TemporaryFile temp_;
     OldContents old_;
-    std::uint64_t written_ = 0;
-    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_{};
+    std::uint64_t handedOver_{};
     bool flushed_ = false;
     bool touched_ = false;  // the target itself may have changed
     bool created_ = false;
-    bool done_ = false;  // committed or abandoned
 };
 
 FileSave::FileSave(const std::filesystem::path& path) : FileSave(path, Options{}) {}

@@ -23,14 +23,18 @@ struct SaveResult {
 
 // The whole new contents of one file on their way to disk, whole or not at all.
 //
-// Where a rename keeps everything a user would notice (one link, owner and group, extended
-// attributes), the contents go to a temporary file beside the target that is renamed over it.
-// Otherwise (other links, another owner, a folder closed to new files) they are written into the
-// target itself, after a copy of its old contents is kept, named "NAME.quorrel-backup" beside it
-// or in the temporary folder; the copy is put back if the save fails and dropped once it
-// succeeds. A file that may not be opened for writing is never touched: CannotOpen at once.
-// Symbolic links are followed, devices and pipes are written directly. A save destroyed without
-// Commit leaves the target as it was and nothing behind.
+// The path is opened as given, as a plain write opens it, so the system's rules on links and on
+// other users' files apply; a link is written through, and stays a link, only where that open
+// reaches the very file the link names. Where a rename keeps everything a user would notice (one
+// link, owner and group, exactly the same extended attributes and access list), the contents go
+// to a temporary file beside the target that is renamed over it. Otherwise (other links, another
+// owner, attributes that cannot be given, a folder closed to new files, a file mounted on its
+// own) they are written into the target itself, after a copy of its old contents is kept, named
+// "NAME.quorrel-backup" beside it or in the temporary folder; the copy is put back if the save
+// fails and dropped once it succeeds. A new file gets the mode a plain create gives. A file that
+// may not be opened for writing is never touched: CannotOpen at once. Devices, pipes and sockets
+// are written as streams; a FIFO without a reader is CannotOpen. A save destroyed without Commit
+// leaves the target as it was and nothing behind.
 class FileSave {
   public:
     struct Options {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quorrel {
@@ -28,10 +29,10 @@ bool InputFile::open() const {
 
 std::int64_t InputFile::ReadAt(std::uint64_t offset, void* out, std::size_t n) const {
     // Linux moves at most about 2 GiB per call.
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    constexpr std::size_t kChunk = 0x40000000;  // 1 GiB
     std::size_t done = 0;
     while (done < n) {
-        const std::size_t want = n - done < kChunk ? n - done : kChunk;
+        const std::size_t want = std::min(n - done, kChunk);
         const ssize_t got = ::pread(file_.get(), static_cast<char*>(out) + done, want,
                                     static_cast<off_t>(offset + done));
         if (got < 0) {

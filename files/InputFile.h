@@ -38,7 +38,7 @@ class InputFile {
 #else
     FileDescriptor file_;
 #endif
-    std::uint64_t size_ = 0;
+    std::uint64_t size_{};
 };
 
 }  // namespace quorrel

@@ -8,7 +8,7 @@ LoadedFile LoadedFile::FromBytes(std::string_view bytes) {
     if (bytes.size() >= kFailedRead) {
         return {};
     }
-    auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(bytes.empty() ? 1 : bytes.size());
+    auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(bytes.size());
     std::memcpy(copy.get(), bytes.data(), bytes.size());
     return Adopt(std::move(copy), static_cast<std::uint32_t>(bytes.size()));
 }

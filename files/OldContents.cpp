@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include "FileSave.h"
@@ -22,7 +23,7 @@ std::string TemporaryFolder() {
 }
 
 int ReadAllAt(int fd, std::string& bytes) {
-    char buffer[65536];
+    char buffer[0x10000];
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
         if (n < 0 && errno == EINTR) {
@@ -50,9 +51,9 @@ int OldContents::Keep(int fd, const WriteTarget& target, bool onDisk) {
         inMemory_ = true;
         return ReadAllAt(fd, memory_);
     }
-    const int error = KeepOnDisk(fd, target.folder, target.name);
-    if (error == 0 || error == ENOSPC || error == EDQUOT || error == EIO) {
-        return error;
+    // Where the folder takes no new files or has no room for them, the temporary folder may.
+    if (KeepOnDisk(fd, target.folder, target.name) == 0) {
+        return 0;
     }
     return KeepOnDisk(fd, TemporaryFolder(), target.name);
 }
@@ -66,12 +67,13 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
         error = errno;
     }
     for (int n = 1; error == 0 && n <= kNames; ++n) {
-        std::string path = JoinPath(folder, name);
-        path += ".quorrel-backup";
+        std::string suffix = ".quorrel-backup";
         if (n > 1) {
-            path += '-';
-            path += std::to_string(n);
+            suffix += '-';
+            suffix += std::to_string(n);
         }
+        // A long name is shortened so that the copy's name still fits the folder.
+        std::string path = JoinPath(folder, name.substr(0, NAME_MAX - suffix.size()) + suffix);
         error = copy_.LinkAs(path);
         if (error == 0) {
             copyPath_ = std::move(path);
@@ -83,21 +85,22 @@ int OldContents::KeepOnDisk(int fd, const std::string& folder, const std::string
             error = n < kNames ? 0 : EEXIST;
         }
     }
-    copy_.Remove();
-    return error < 0 ? ENOSPC : error;
+    return error;
 }
 
 int OldContents::Restore(int fd) {
-    if (::ftruncate(fd, static_cast<off_t>(size_)) != 0) {
-        return errno;
+    int error = ::ftruncate(fd, static_cast<off_t>(size_)) == 0 ? 0 : errno;
+    if (error == 0) {
+        error = inMemory_ ? WriteAllAt(fd, memory_, 0) : CopyContents(copy_.fd(), fd);
     }
-    int error = inMemory_ ? WriteAllAt(fd, memory_, 0) : CopyContents(copy_.fd(), fd);
     if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
-    if (error == 0) {
-        Drop();
+    if (error != 0) {
+        // The named copy may be the only whole one left: it is the user's now, never dropped.
+        copyPath_.clear();
     }
+    Drop();
     return error;
 }
 

@@ -11,8 +11,9 @@ struct WriteTarget;
 
 // The old contents of a file about to be written in place, kept so that a failed write can put
 // them back. On disk the copy is complete before it takes its name, "NAME.quorrel-backup" (or
-// "NAME.quorrel-backup-2" and so on, never replacing one) beside the file, or in the temporary
-// folder when the file's folder takes no new files; a kill during the write leaves it there.
+// "NAME.quorrel-backup-2" and so on, never replacing one; NAME shortened where the whole would
+// not fit) beside the file, or in the temporary folder when the file's folder takes no new files
+// or has no room for them; a kill during the write leaves it there.
 class OldContents {
   public:
     OldContents() = default;
@@ -21,10 +22,10 @@ class OldContents {
     OldContents(const OldContents&) = delete;
     OldContents& operator=(const OldContents&) = delete;
 
-    // Copies what `fd` holds now; 0 or the errno.
+    // Copies what `fd` holds now; 0, the errno, or -1 when a write stored nothing.
     int Keep(int fd, const WriteTarget& target, bool onDisk);
     // Writes them back into `fd` and makes them durable; 0 or the errno. The copy on disk is
-    // dropped only when this succeeds.
+    // dropped when this succeeds and left for the user when it fails.
     int Restore(int fd);
     // Removes the copy on disk.
     void Drop();
@@ -34,7 +35,7 @@ class OldContents {
 
     std::string memory_;
     bool inMemory_ = false;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_{};
     TemporaryFile copy_;
     std::string copyPath_;
 };

@@ -12,7 +12,7 @@ LoadedFile ReadWholeFile(const std::filesystem::path& path) {
         return {};
     }
     const auto size = static_cast<std::size_t>(file.size());
-    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]);
+    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
     if (bytes == nullptr) {
         return {};
     }

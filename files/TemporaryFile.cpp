@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <random>
+#include <string_view>
+#include <utility>
 
 #include "WriteTarget.h"
 
@@ -19,10 +22,10 @@ constexpr int kAttempts = 100;
 std::string RandomSuffix() {
     static std::minstd_rand generator(static_cast<unsigned>(
         std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
-    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(8, 'x');
     for (char& c : suffix) {
-        c = kLetters[generator() % (sizeof kLetters - 1)];
+        c = kLetters[generator() % kLetters.size()];
     }
     return suffix;
 }
@@ -41,19 +44,24 @@ std::string ProcName(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
-}  // namespace
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-    if (this != &other) {
-        Remove();
-        fd_ = std::move(other.fd_);
-        folder_ = std::move(other.folder_);
-        name_ = std::move(other.name_);
-        path_ = std::move(other.path_);
-        other.path_.clear();
+// Tries `make` on fresh temporary names until one is free: the name it made a file under, or
+// nothing with errno set.
+template <typename Make>
+std::optional<std::string> UnderFreeName(const std::string& folder, const std::string& name,
+                                         Make make) {
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string candidate = TemporaryName(folder, name);
+        if (make(candidate)) {
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
     }
-    return *this;
+    return std::nullopt;
 }
+
+}  // namespace
 
 int TemporaryFile::Create(const std::string& folder, const std::string& name, int mode) {
     Remove();
@@ -68,38 +76,32 @@ int TemporaryFile::Create(const std::string& folder, const std::string& name, in
         return 0;
     }
 #endif
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string candidate = TemporaryName(folder, name);
-        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                              static_cast<mode_t>(mode));
-        if (fd >= 0) {
-            fd_ = FileDescriptor(fd);
-            path_ = std::move(candidate);
-            return 0;
-        }
-        if (errno != EEXIST) {
-            return errno;
-        }
+    std::optional<std::string> named = UnderFreeName(folder, name, [&](const std::string& path) {
+        fd_ =
+            FileDescriptor(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                                  static_cast<mode_t>(mode)));
+        return fd_.valid();
+    });
+    if (!named) {
+        return errno;
     }
-    return EEXIST;
+    path_ = std::move(*named);
+    return 0;
 }
 
 int TemporaryFile::Name() {
     if (!path_.empty()) {
         return 0;
     }
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string candidate = TemporaryName(folder_, name_);
-        if (::linkat(AT_FDCWD, ProcName(fd_.get()).c_str(), AT_FDCWD, candidate.c_str(),
-                     AT_SYMLINK_FOLLOW) == 0) {
-            path_ = std::move(candidate);
-            return 0;
-        }
-        if (errno != EEXIST) {
-            return errno;
-        }
+    std::optional<std::string> named = UnderFreeName(folder_, name_, [&](const std::string& path) {
+        return ::linkat(AT_FDCWD, ProcName(fd_.get()).c_str(), AT_FDCWD, path.c_str(),
+                        AT_SYMLINK_FOLLOW) == 0;
+    });
+    if (!named) {
+        return errno;
     }
-    return EEXIST;
+    path_ = std::move(*named);
+    return 0;
 }
 
 int TemporaryFile::RenameOver(const std::string& target) {
@@ -109,7 +111,8 @@ int TemporaryFile::RenameOver(const std::string& target) {
     if (::rename(path_.c_str(), target.c_str()) != 0) {
         return errno;
     }
-    path_.clear();
+    // The name is the target's now, not ours to remove.
+    path_ = {};
     return 0;
 }
 
@@ -123,16 +126,14 @@ int TemporaryFile::LinkAs(const std::string& path) {
     if (::link(path_.c_str(), path.c_str()) != 0) {
         return errno;
     }
-    ::unlink(path_.c_str());
-    path_.clear();
+    ::unlink(std::exchange(path_, {}).c_str());
     return 0;
 }
 
 void TemporaryFile::Remove() {
-    fd_.Close();
+    fd_ = {};
     if (!path_.empty()) {
-        ::unlink(path_.c_str());
-        path_.clear();
+        ::unlink(std::exchange(path_, {}).c_str());
     }
 }
 

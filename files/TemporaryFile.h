@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 
 #include "FileDescriptor.h"
 
@@ -14,8 +13,6 @@ class TemporaryFile {
   public:
     TemporaryFile() = default;
     ~TemporaryFile() { Remove(); }
-    TemporaryFile(TemporaryFile&& other) noexcept { *this = std::move(other); }
-    TemporaryFile& operator=(TemporaryFile&& other) noexcept;
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 

@@ -1,9 +1,8 @@
 #include "WriteTarget.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
+#include <climits>
 
 namespace quorrel {
 
@@ -16,23 +15,21 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) {
         return ".";
     }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    // Only the root folder's name is empty before its slash.
+    std::string folder = path.substr(0, slash);
+    return folder.empty() ? "/" : folder;
 }
 
 std::string FollowLinks(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop < kMaxLinks; ++hop) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        // No link holds a whole PATH_MAX; those under /proc report no true size to go by.
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+        if (n <= 0) {
             return current;
         }
-        std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
-                                 1);
-        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
-            return current;
-        }
-        std::string link(buffer.data(), static_cast<std::size_t>(n));
+        const std::string link(target, static_cast<std::size_t>(n));
         current = link.front() == '/' ? link : JoinPath(FolderOf(current), link);
     }
     return current;
@@ -49,12 +46,18 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return joined;
 }
 
-WriteTarget ResolveWriteTarget(const std::string& path) {
-    WriteTarget target;
-    target.path = FollowLinks(path);
-    target.folder = FolderOf(target.path);
-    const auto slash = target.path.rfind('/');
-    target.name = slash == std::string::npos ? target.path : target.path.substr(slash + 1);
+WriteTarget SplitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return {path, FolderOf(path), slash == std::string::npos ? path : path.substr(slash + 1)};
+}
+
+std::optional<WriteTarget> WriteTargetOf(const std::string& path, const struct stat& opened) {
+    WriteTarget target = SplitPath(FollowLinks(path));
+    struct stat named {};
+    if (::lstat(target.path.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
+        named.st_ino != opened.st_ino) {
+        return std::nullopt;
+    }
     return target;
 }
 

@@ -33,11 +33,10 @@ bool IsLow(char32_t unit) {
 
 std::string Wtf8FromUtf16(std::u16string_view utf16) {
     std::string out;
-    out.reserve(utf16.size());
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t ch = utf16[i];
         if (IsHigh(ch) && i + 1 < utf16.size() && IsLow(utf16[i + 1])) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ch = 0x10000 + ((ch & 0x3FF) << 10) + (utf16[i + 1] & 0x3FFu);
             ++i;
         }
         AppendUtf8(out, ch);
@@ -47,7 +46,6 @@ std::string Wtf8FromUtf16(std::u16string_view utf16) {
 
 std::optional<std::u16string> Utf16FromWtf8(std::string_view wtf8) {
     std::u16string out;
-    out.reserve(wtf8.size());
     std::size_t i = 0;
     while (i < wtf8.size()) {
         const auto b0 = static_cast<unsigned char>(wtf8[i]);

@@ -11,7 +11,7 @@ for mode in "${@:-test}"; do
         run) packages+=("${build[@]}" "${linux[@]}") ;;
         test) packages+=("${build[@]}" "${linux[@]}" clang-14 libclang-rt-14-dev googletest
                          libgtest-dev libbenchmark-dev clang-format-14 xvfb xauth
-                         dosfstools) ;;
+                         dosfstools acl) ;;
         package) packages+=("${build[@]}" "${linux[@]}" dpkg-dev fakeroot file lintian appstream
                             desktop-file-utils) ;;
         screenshot) packages+=("${build[@]}" "${linux[@]}" xvfb xauth x11-utils imagemagick

@@ -1,7 +1,7 @@
 #include <unistd.h>
 
+#include <climits>
 #include <string>
-#include <vector>
 
 #include "SettingsFile.h"
 
@@ -9,20 +9,11 @@ namespace quorrel {
 
 namespace {
 
-// Paths have no fixed limit here; the buffer grows until the link fits.
+// The system names no open file by more than PATH_MAX bytes.
 std::string ExecutablePath() {
-    constexpr std::size_t kMaxBuffer = std::size_t{1} << 20;
-    for (std::size_t size = 256; size <= kMaxBuffer; size *= 2) {
-        std::vector<char> buffer(size);
-        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) {
-            return {};
-        }
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            return std::string(buffer.data(), static_cast<std::size_t>(n));
-        }
-    }
-    return {};
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+    return n < 0 ? std::string() : std::string(path, static_cast<std::size_t>(n));
 }
 
 std::string BuildSettingsFilePath() {

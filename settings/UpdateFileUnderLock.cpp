@@ -33,21 +33,28 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
 enum class Opened { Existing, Created, Raced, Failed };
 
 // O_NONBLOCK so that a FIFO in the file's place cannot hang us; it is refused once opened.
-Opened OpenForLock(const std::string& path, const std::string& target, int& fd) {
-    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    fd = OpenRetrying(path.c_str(), O_RDWR | kFlags);
+Opened OpenForLock(const std::string& path, int& fd) {
+    constexpr int kFlags = O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    fd = OpenRetrying(path.c_str(), kFlags);
     if (fd >= 0) {
         return Opened::Existing;
     }
-    if (errno == ENOENT) {
-        fd = OpenRetrying(target.c_str(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0666);
-        if (fd >= 0) {
-            return Opened::Created;
-        }
-        return errno == EEXIST ? Opened::Raced : Opened::Failed;
+    if (errno != ENOENT) {
+        // A file the user made read-only is left as it is, though a rename could replace it.
+        return Opened::Failed;
     }
-    // A file the user made read-only is left as it is, though a rename could replace it.
-    return Opened::Failed;
+    fd = OpenRetrying(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+        return Opened::Created;
+    }
+    const int error = errno;
+    struct stat entry {};
+    if (error != EEXIST || ::lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) {
+        return error == EEXIST ? Opened::Raced : Opened::Failed;
+    }
+    // A dangling link: its target is created as a plain write creates it, under the same rules.
+    fd = OpenRetrying(path.c_str(), kFlags | O_CREAT, 0666);
+    return fd >= 0 ? Opened::Created : Opened::Failed;
 }
 
 bool LockExclusive(int fd) {
@@ -86,9 +93,8 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 enum class Round { Done, Failed, Retry };
 
 Round TryOnce(const std::string& path, const FileEdit& edit) {
-    const std::string target = ResolveWriteTarget(path).path;
     int raw = -1;
-    const Opened opened = OpenForLock(path, target, raw);
+    const Opened opened = OpenForLock(path, raw);
     if (opened == Opened::Raced) {
         return Round::Retry;
     }
@@ -100,8 +106,11 @@ Round TryOnce(const std::string& path, const FileEdit& edit) {
     // shows it is still the one at `path`: until then another writer may have replaced it.
     bool keep = true;
     const auto finish = [&](Round round) {
-        if (!keep) {
-            ::unlink(target.c_str());
+        struct stat mine {};
+        if (!keep && ::fstat(fd.get(), &mine) == 0) {
+            if (const auto target = WriteTargetOf(path, mine)) {
+                ::unlink(target->path.c_str());
+            }
         }
         return round;
     };

@@ -58,6 +58,17 @@ TEST_F(CliTest, SettingsDefaultToTheFileBesideTheExecutable) {
               Attribute(ReadFile(Path("a.smp")), "author", "nickname"));
 }
 
+#ifndef _WIN32
+// Started without standard error, a message that comes while a patch is open lands in no patch.
+TEST_F(CliTest, MessagesWithoutStandardErrorLandInNoPatch) {
+    const std::string good = Put("good.dif", GoodDiff());
+    ProcessOptions noStderr;
+    noStderr.closed = {2};
+    EXPECT_EQ(Run({"--id", "01020304", good, Path("missing.dif")}, noStderr).exitCode, 1);
+    EXPECT_EQ(ReadFile(Path("good.smp")), Convert(good, "-"));
+}
+#endif
+
 // --check, --apply and --revert: exit statuses, messages and what is written where. Run in the
 // test directory, so the messages name the files as given.
 TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {

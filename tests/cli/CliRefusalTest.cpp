@@ -50,12 +50,15 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
     const std::string fits = Put("fits.smp",
                                  "<patch><patchdata><changes>\n<nord offset=\"0x0\" from=\"69\" "
                                  "to=\"49\"/>\n</changes></patchdata></patch>");
-    ProcessOptions closed, full, imageIn, diffIn, patchIn;
+    ProcessOptions closed, full, imageIn, diffIn, patchIn, noStdout, noStdin;
     closed.stdoutClosed = true;
     full.stdoutPath = "/dev/full";
     imageIn.stdinPath = image;
     diffIn.stdinPath = good;
     patchIn.stdinPath = fits;
+    // Started without them, no file opened later stands in for standard streams.
+    noStdout.closed = {0, 1};
+    noStdin.closed = {0};
     const struct {
         std::vector<std::string> args;
         int status;
@@ -128,6 +131,8 @@ TEST_F(CliTest, RefusalsExitWithTheirStatusAndChangeNoFile) {
         {{"-o", "-", good}, 3, "Неизвестная ошибка при доступе к <stdout>.", false, closed},
 #ifndef _WIN32
         {{"-o", "-", good}, 3, "Диск переполнен в процессе обращения к <stdout>.", false, full},
+        {{"-o", "-", good}, 3, "С файлом <stdout> связан неверный дескриптор.", false, noStdout},
+        {{"-i", image, "-"}, 1, "<stdin>" + unread, false, noStdin},
 #endif
     };
     const auto before = Snapshot(dir_.path());

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "CliFixture.h"
+#include "FileErrorCause.h"
+#include "FileSave.h"
 
 namespace quorrel::test {
 namespace {
@@ -45,7 +48,35 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     expectDiskFull(out, {});  // replaced through a temporary
     ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);
     expectDiskFull(out, {});  // written in place over a copy of the old patch
-    EXPECT_EQ(ListDirectory(small), (std::vector<std::string>{"out.smp", "second.smp"}));
+    // The target a dangling link gave the save goes again.
+    ASSERT_EQ(::symlink("made.smp", (small + "/dangling.smp").c_str()), 0);
+    EXPECT_EQ(RunProcess(QUORREL_CLI_PATH, ConvertArgs(diff, small + "/dangling.smp")).exitCode, 3);
+    ASSERT_EQ(::unlink((small + "/dangling.smp").c_str()), 0);
+    // No room for that copy there nor in the temporary folder: nothing is written. With the
+    // temporary folder elsewhere, the copy goes there and the patch fits.
+    WriteFile(out, std::string(300 * 1024, 'o'));
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string before = temporary != nullptr ? temporary : "";
+    ::setenv("TMPDIR", small.c_str(), 1);
+    EXPECT_EQ(SaveFile(out, "new").cause, kFileErrorDiskFull);
+    EXPECT_EQ(ReadFile(out) == std::string(300 * 1024, 'o'), true);
+    ::setenv("TMPDIR", dir_.path().c_str(), 1);
+    const std::string fits = Convert(Put("fits.dif", GoodDiff()), out);
+    temporary != nullptr ? ::setenv("TMPDIR", before.c_str(), 1) : ::unsetenv("TMPDIR");
+    EXPECT_NE(fits, "");
+    EXPECT_EQ(ReadFile(small + "/second.smp"), fits);
+    // A mounted patch with room for its new contents beside it but not in place.
+    const std::string real = small + "/real.smp", mounted = small + "/mounted.smp";
+    WriteFile(real, "old");
+    WriteFile(mounted, "");
+    ASSERT_EQ(::mount(real.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr), 0);
+    const std::string mid = Put("mid.dif", LargeDiff(150 * 1024, 5));
+    EXPECT_EQ(RunProcess(QUORREL_CLI_PATH, ConvertArgs(mid, mounted)).exitCode, 3);
+    EXPECT_EQ(ReadFile(real), "old");
+    ::umount2(mounted.c_str(), MNT_DETACH);
+    ASSERT_EQ(::unlink(mounted.c_str()), 0);
+    EXPECT_EQ(ListDirectory(small),
+              (std::vector<std::string>{"out.smp", "real.smp", "second.smp"}));
     ::umount2(small.c_str(), MNT_DETACH);
 }
 

@@ -6,12 +6,17 @@
 // After windows.h, which it needs.
 #include <winioctl.h>
 #else
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include "FileDescriptor.h"
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
@@ -82,12 +87,21 @@ TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
     EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
 
-// Nothing is created or touched where a file cannot be; devices are written directly. Full
-// disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
+#ifndef _WIN32
+// The descriptors this process holds, so that a save shows when it leaves one open.
+std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+#endif
+
+// Nothing is created or touched where a file cannot be; devices, pipes and sockets are written
+// as streams. Full disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
 TEST(FileSave, OutcomesByWhatThePathNames) {
     TempDir dir;
     test::WriteFile(dir.File("plain"), "keep");
     std::filesystem::create_directory(PathFromName(dir.File("folder")));
+    std::vector<std::string> names = {"folder", "plain"};
 #ifdef _WIN32
     const int missingFolder = 3, folder = kFileErrorAccessDenied;
     // Under wine the host's file system is drive Z:.
@@ -95,6 +109,25 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
 #else
     const int missingFolder = 2, folder = kFileErrorUnknown;
     const std::string null = "/dev/null", device = "/dev/zero", full = "/dev/full";
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    names.insert(names.begin(), "fifo");
+    // A file removed since it was opened has no name a save could go by, not even one that looks
+    // like what the system shows for it.
+    const FileDescriptor gone(open(dir.File("gone").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
+    ASSERT_EQ(unlink(dir.File("gone").c_str()), 0);
+    test::WriteFile(dir.File("gone (deleted)"), "keep");
+    // One whose name is longer than the system says a /proc link is.
+    const std::string held = dir.File(std::string(100, 'h'));
+    const FileDescriptor open(::open(held.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600));
+    names.insert(names.begin() + 2, {"gone (deleted)", std::string(100, 'h')});
+    int pipeEnds[2], socketEnds[2];
+    // Not waiting when read: a failed save must not hang the test.
+    ASSERT_EQ(pipe2(pipeEnds, O_NONBLOCK), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, socketEnds), 0);
+    const FileDescriptor ends[] = {FileDescriptor(pipeEnds[0]), FileDescriptor(pipeEnds[1]),
+                                   FileDescriptor(socketEnds[0]), FileDescriptor(socketEnds[1])};
+    alarm(10);  // an open that waits for a FIFO's reader would hang for ever
+    const std::size_t descriptors = OpenDescriptors();
 #endif
     const std::tuple<std::string, SaveOutcome, int> cases[] = {
         {dir.File("plain/below.smp"), SaveOutcome::CannotOpen, 3},
@@ -102,6 +135,14 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         {dir.File("folder"), SaveOutcome::CannotOpen, folder},
 #ifdef _WIN32
         {std::string(), SaveOutcome::CannotOpen, missingFolder},
+#else
+        {dir.File("fifo"), SaveOutcome::CannotOpen, kFileErrorUnknown},
+        {"/proc/self/fd/" + std::to_string(gone.get()), SaveOutcome::CannotOpen,
+         kFileErrorAccessDenied},
+        {"/proc/self/fd/" + std::to_string(open.get()), SaveOutcome::Saved, 0},
+        // As /dev/stdout and >(command) name them.
+        {"/dev/fd/" + std::to_string(pipeEnds[1]), SaveOutcome::Saved, 0},
+        {"/proc/self/fd/" + std::to_string(socketEnds[0]), SaveOutcome::Saved, 0},
 #endif
         {null, SaveOutcome::Saved, 0},
         {device, SaveOutcome::Saved, 0},
@@ -115,9 +156,20 @@ TEST(FileSave, OutcomesByWhatThePathNames) {
         EXPECT_EQ(result.outcome, outcome) << path;
         EXPECT_EQ(result.cause, cause) << path;
     }
+#ifndef _WIN32
+    alarm(0);
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(test::ReadFile(dir.File("gone (deleted)")), "keep");
+    EXPECT_EQ(test::ReadFile(held), "text");
+    for (const int end : {pipeEnds[0], socketEnds[1]}) {
+        char got[8] = {};
+        EXPECT_EQ(read(end, got, sizeof got), 4) << end;
+        EXPECT_EQ(std::string(got), "text");
+    }
+#endif
     EXPECT_EQ(test::ReadFile(dir.File("plain")), "keep");
     EXPECT_TRUE(std::filesystem::is_directory(PathFromName(dir.File("folder"))));
-    EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"folder", "plain"}));
+    EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
 
 TEST(FileErrorText, FillsInThePath) {
@@ -171,6 +223,7 @@ TEST(LoadedFile, ReleaseLeavesAFailedRead) {
     EXPECT_EQ(file.size(), 3u);
     file.Release();
     EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.data(), nullptr);
     EXPECT_EQ(file.view(), "");
 }
 
@@ -280,57 +333,139 @@ TEST(FileErrorCause, CausesBySystemError) {
 
 #else
 
-// Replacing a file, on both roads, keeps what a user sees of it: its mode, owner, other names
-// and attributes. Another owner's file is replaced in tests/faults/UserFilesTest.cpp, a new
-// file's mode checked in tests/settings/UpdateFileUnderLockTest.cpp.
-TEST(FileSave, ReplacedFilesKeepTheirModeOwnerNamesAndAttributes) {
-    TempDir dir;
-    const std::string path = dir.File("patch.smp");
-    const std::string other = dir.File("other.smp");
-    const std::string old = std::string(10000, 'o') + "\r\n";
-    for (const bool linked : {false, true}) {
-        ASSERT_EQ(SaveFile(path, old).outcome, SaveOutcome::Saved);
-        EXPECT_EQ(test::ReadFile(path), old);
-        ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-        if (linked) {
-            ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
-        }
-        const bool tagged = setxattr(path.c_str(), "user.quorrel", "x", 1, 0) == 0;
-        struct stat before = {}, after = {};
-        ASSERT_EQ(stat(path.c_str(), &before), 0);
-
-        EXPECT_EQ(SaveFile(path, "short").outcome, SaveOutcome::Saved) << linked;
-        EXPECT_EQ(test::ReadFile(path), "short") << linked;
-        EXPECT_EQ(test::ReadFile(linked ? other : path), "short") << linked;
-        ASSERT_EQ(stat(path.c_str(), &after), 0);
-        EXPECT_EQ(after.st_mode & 07777, 0640u) << linked;
-        EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_nlink),
-                  std::tie(before.st_uid, before.st_gid, before.st_nlink))
-            << linked;
-        char value[4] = {};
-        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", value, sizeof value), tagged ? 1 : -1)
-            << linked;
-        EXPECT_EQ(test::ListDirectory(dir.path()).size(), linked ? 2u : 1u)
-            << linked << ": something left behind";
-        std::filesystem::remove(path);
-        std::filesystem::remove(other);
-    }
+// The access list of `path` as the system stores it; empty when it has none.
+std::string AccessList(const std::string& path) {
+    std::string value(1024, '\0');
+    const ssize_t n = getxattr(path.c_str(), "system.posix_acl_access", value.data(), value.size());
+    return value.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n));
 }
 
-// A link is followed, a dangling one creating its target; the link stays a link.
+// In a folder whose default access list grants another user, a new file gets what a plain create
+// gives, and only once whole. A replaced one, on both roads, keeps what a user sees of it: mode,
+// owner, group, other names, attributes and access list or the lack of one, and the copy an
+// earlier save left when it was killed. The rename road gives it a new inode; the in-place road
+// keeps it behind a private copy of the old contents, named to fit and never over another. A
+// save dropped before its commit leaves all as it was; none leaves a descriptor open. Another
+// user's save is in tests/faults/UserFilesTest.cpp.
+TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessList) {
+    TempDir plain, listed;
+    ASSERT_EQ(std::system(("setfacl -d -m u:65534:rw " + listed.path()).c_str()), 0);
+    FileSave fresh(listed.File("new.smp"));
+    fresh.Write("new");
+    EXPECT_FALSE(test::FileExists(listed.File("new.smp")));
+    ASSERT_EQ(fresh.Commit().outcome, SaveOutcome::Saved);
+    const FileDescriptor made(open(listed.File("made").c_str(), O_CREAT | O_WRONLY, 0666));
+    struct stat before = {}, after = {};
+    ASSERT_EQ(stat(listed.File("made").c_str(), &before), 0);
+    ASSERT_EQ(stat(listed.File("new.smp").c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(AccessList(listed.File("new.smp")), AccessList(listed.File("made")));
+    // Where the copy would go, when not beside the file.
+    const std::string temporary = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+    setenv("TMPDIR", plain.path().c_str(), 1);
+    test::WriteFile(plain.File("patch.smp.quorrel-backup"), "killed");
+    const std::size_t descriptors = OpenDescriptors();
+    const std::string old = std::string(10000, 'o') + "\r\n";
+    const uid_t me = getuid(), other = 65534;
+    const struct {
+        const TempDir& dir;
+        std::string name;
+        bool linked;
+        const char* acl;  // setfacl's arguments
+        uid_t owner;
+        gid_t group;
+        std::string copy = {};  // the old contents' name during the save
+    } cases[] = {
+        {plain, "patch.smp", false, nullptr, other, getgid()},  // no attributes at all
+        {plain, "patch.smp", true, "-m u:2:r", me, other, "patch.smp.quorrel-backup-2"},
+        {plain, std::string(250, 'n'), true, nullptr, me, getgid(),
+         std::string(240, 'n') + ".quorrel-backup"},
+        {listed, "patch.smp", false, "-b", me, other},
+        {listed, "listed.smp", false, "-m u:2:r", other, getgid()},
+    };
+    for (const auto& c : cases) {
+        const std::string path = c.dir.File(c.name), second = c.dir.File("second.smp");
+        const std::string at = c.dir.path() + " " + c.name.substr(0, 10);
+        ASSERT_EQ(SaveFile(path, old).outcome, SaveOutcome::Saved);
+        EXPECT_EQ(test::ReadFile(path), old);
+        if (c.acl != nullptr) {
+            ASSERT_EQ(std::system(("setfacl " + std::string(c.acl) + " " + path).c_str()), 0);
+            ASSERT_EQ(setxattr(path.c_str(), "user.quorrel", "", 0, 0), 0);
+        }
+        ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+        static_cast<void>(chown(path.c_str(), c.owner, c.group));  // as root only
+        if (c.linked) {
+            ASSERT_EQ(link(path.c_str(), second.c_str()), 0);
+        }
+        const std::string list = AccessList(path);
+        const std::vector<std::string> names = test::ListDirectory(c.dir.path());
+        ASSERT_EQ(stat(path.c_str(), &before), 0);
+
+        // Dropped untouched, then after a write: neither leaves a trace, not even a new time.
+        const struct timespec aged[2] = {{0, UTIME_OMIT}, {1000000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), aged, 0), 0);
+        static_cast<void>(FileSave(path));
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mtime, 1000000) << at;
+        FileSave(path).Write("dropped");
+        FileSave save(path);
+        save.Write("short");
+        std::vector<std::string> during = names;
+        if (!c.copy.empty()) {
+            during.push_back(c.copy);
+            ASSERT_EQ(stat(c.dir.File(c.copy).c_str(), &after), 0);
+            EXPECT_EQ(after.st_mode & 07777, 0600u);
+        }
+        std::sort(during.begin(), during.end());
+        EXPECT_EQ(test::ListDirectory(c.dir.path()), during) << at;
+        EXPECT_EQ(save.Commit().outcome, SaveOutcome::Saved) << at;
+        EXPECT_EQ(test::ReadFile(path), "short") << at;
+        EXPECT_EQ(test::ReadFile(c.linked ? second : path), "short") << at;
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(std::tie(after.st_mode, after.st_uid, after.st_gid, after.st_nlink),
+                  std::tie(before.st_mode, before.st_uid, before.st_gid, before.st_nlink))
+            << at;
+        EXPECT_EQ(after.st_ino == before.st_ino, c.linked) << at;
+        EXPECT_EQ(AccessList(path), list) << at;
+        EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", nullptr, 0), c.acl ? 0 : -1) << at;
+        EXPECT_EQ(test::ListDirectory(c.dir.path()), names) << at;
+        std::filesystem::remove(path);
+        std::filesystem::remove(second);
+    }
+    EXPECT_EQ(test::ReadFile(plain.File("patch.smp.quorrel-backup")), "killed");
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    temporary.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", temporary.c_str(), 1);
+}
+
+// Links are followed as the system follows them, a dangling one creating its target, and stay
+// links. Links the system refuses to follow are in tests/faults/UserFilesTest.cpp.
 TEST(FileSave, WritesThroughSymbolicLinks) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("real"));
     test::WriteFile(dir.File("real/patch.smp"), "old");
-    std::filesystem::create_symlink("real/patch.smp", dir.File("link.smp"));
-    std::filesystem::create_symlink("real/made.smp", dir.File("dangling.smp"));
-    for (const char* name : {"link.smp", "dangling.smp"}) {
-        EXPECT_EQ(SaveFile(dir.File(name), name).outcome, SaveOutcome::Saved) << name;
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
+    test::WriteFile(dir.File("real/x"), "old");
+    const std::pair<std::string, std::string> links[] = {{"link.smp", "real/patch.smp"},
+                                                         {"chain.smp", "link.smp"},
+                                                         {"real/short", "x"},
+                                                         {"absolute.smp", dir.File("real/x")},
+                                                         {"dangling.smp", "real/made.smp"}};
+    for (const auto& [link, target] : links) {
+        std::filesystem::create_symlink(target, dir.File(link));
+        EXPECT_EQ(SaveFile(dir.File(link), link).outcome, SaveOutcome::Saved) << link;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link;
+        EXPECT_EQ(test::ReadFile(dir.File(link)), link);
     }
-    EXPECT_EQ(test::ReadFile(dir.File("real/patch.smp")), "link.smp");
-    EXPECT_EQ(test::ReadFile(dir.File("real/made.smp")), "dangling.smp");
-    EXPECT_EQ(test::ListDirectory(dir.File("real")).size(), 2u);
+    EXPECT_EQ(test::ReadFile(dir.File("real/patch.smp")), "chain.smp");
+    // As many links in a row as the system follows.
+    for (int n = 1; n < 40; ++n) {
+        std::filesystem::create_symlink("c" + std::to_string(n - 1),
+                                        dir.File("c" + std::to_string(n)));
+    }
+    std::filesystem::create_symlink("real/x", dir.File("c0"));
+    EXPECT_EQ(SaveFile(dir.File("c39"), "9").outcome, SaveOutcome::Saved);
+    EXPECT_EQ(test::ReadFile(dir.File("real/x")), "9");
+    EXPECT_EQ(test::ListDirectory(dir.File("real")),
+              (std::vector<std::string>{"made.smp", "patch.smp", "short", "x"}));
 }
 
 TEST(FileErrorCause, CausesByErrno) {

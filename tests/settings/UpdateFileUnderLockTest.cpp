@@ -69,12 +69,16 @@ TEST(UpdateFileUnderLock, CreatedFileGetsTheUmaskMode) {
     EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
 
-// A file size limit fails the write part-way: the old file stays whole, a new one goes again.
+// A file size limit fails the write part-way: the old file stays whole, put back in place where
+// it has a second name, and a new one goes again.
 TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
-    for (const std::string before : {"; longer than the limit\n", ""}) {
+    for (const std::string before : {"; longer than the limit\n", "; linked\n", ""}) {
         TempDir dir;
         if (!before.empty()) {
             WriteFile(dir.File("f"), before);
+        }
+        if (before == "; linked\n") {
+            ASSERT_EQ(::link(dir.File("f").c_str(), dir.File("g").c_str()), 0);
         }
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -83,7 +87,7 @@ TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
             const struct rlimit rl = {16, 16};
             ::setrlimit(RLIMIT_FSIZE, &rl);
             const bool done = UpdateFileUnderLock(dir.File("f"), [](std::string_view current) {
-                return std::string(current) + "far too long for the limit";
+                return "far too long for the limit" + std::string(current);
             });
             ::_exit(done ? 1 : 0);
         }
@@ -92,7 +96,9 @@ TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
         EXPECT_EQ(status, 0) << "the failed write was reported as done, before: " << before;
         EXPECT_EQ(FileExists(dir.File("f")) ? ReadFile(dir.File("f")) : "", before);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
-                  before.empty() ? 0 : 1);
+                  before.empty()           ? 0
+                  : before == "; linked\n" ? 2
+                                           : 1);
     }
 }
 

@@ -9,11 +9,13 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <thread>
 #endif
 
@@ -99,7 +101,14 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     ::CloseHandle(info.hThread);
     handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
 #else
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    std::string run = program;
+    if (options.user) {
+        run = streams_.File(std::filesystem::path(program).filename().string());
+        std::filesystem::copy_file(program, run);
+        ::chmod(streams_.path().c_str(), 0755);
+        ::chmod(run.c_str(), 0755);
+    }
+    std::vector<char*> argv{const_cast<char*>(run.c_str())};
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
@@ -125,10 +134,13 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
             (options.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &rl) != 0)) {
             ::_exit(126);
         }
+        for (const int fd : options.closed) {
+            ::close(fd);
+        }
         // The program must guard itself against a closed pipe and a full file; ours must not.
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGXFSZ, SIG_DFL);
-        ::execv(program.c_str(), argv.data());
+        ::execv(run.c_str(), argv.data());
         ::_exit(127);
     }
     for (const int fd : fds) {

@@ -15,13 +15,17 @@ struct ProcessOptions {
     ProcessOptions(std::string in = {}, std::optional<std::string> directory = {})
         : input(std::move(in)), workingDirectory(std::move(directory)) {}
 
-    std::string input;  // all of standard input
+    std::string input;                     // all of standard input
+    std::optional<std::string> stdinPath;  // standard input comes from this file instead
     std::optional<std::string> workingDirectory;
     std::optional<std::string> stdinPath;        // standard input is this file instead
     std::optional<std::string> stdoutPath;       // standard output goes to this file instead
     bool stdoutClosed = false;                   // standard output is a pipe nobody reads
     std::optional<std::uint64_t> fileSizeLimit;  // POSIX only: RLIMIT_FSIZE in the child
-    std::optional<unsigned> user;  // POSIX only: run as this user, its number as group too
+    // POSIX only: run as this user, its number as group too, from a copy of the program that
+    // the user can reach wherever the build lives.
+    std::optional<unsigned> user;
+    std::vector<int> closed;  // POSIX only: these standard descriptors closed in the child
 };
 
 struct ProcessResult {
