@@ -28,8 +28,6 @@ inline constexpr Cp1251Literal kOutputIsInput =
 
 inline constexpr Cp1251Literal kOneMode =
     "допустим только один из параметров --check, --apply, --revert, --make-diff и --compare";
-// Several patches are parsed, but applied one at a time for now.
-inline constexpr Cp1251Literal kOnePatchForNow = "пока можно указать только один патч";
 inline constexpr Cp1251Literal kNotInPatchMode = "параметр не используется в этом режиме";
 inline constexpr Cp1251Literal kPatchModeNeedsImage = "укажите образ прошивки: -i BIN";
 inline constexpr Cp1251Literal kPatchModeNeedsOutput = "укажите выходной файл: -o ФАЙЛ";
@@ -50,6 +48,12 @@ inline constexpr Cp1251Literal kPatchApplied = "патч уже применён
 inline constexpr Cp1251Literal kPatchReverted = "патч уже отменён в образе";
 inline constexpr Cp1251Literal kPatchDoesNotFit = "патч не подходит к образу:";
 inline constexpr Cp1251Literal kPatchCannotRevert = "патч нельзя отменить в образе:";
+// The same, where a patch made earlier in the run changed a byte the patch needs: %s stands for
+// that patch, then for the offset; the list of changes that do not fit follows.
+inline constexpr Cp1251Literal kPatchClashes =
+    "патч не подходит к образу после патча %s, изменившего байт по смещению 0x%s:";
+inline constexpr Cp1251Literal kRevertClashes =
+    "патч нельзя отменить в образе после отмены патча %s, изменившей байт по смещению 0x%s:";
 // One line per change that does not fit: its line, offset and what is wrong.
 inline constexpr Cp1251Literal kMisfitLine = "  строка %s, смещение 0x%s: ";
 inline constexpr Cp1251Literal kMisfitDiffers = "ожидаются байты %s, в образе %s";

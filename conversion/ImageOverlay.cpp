@@ -1,0 +1,114 @@
+#include "ImageOverlay.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorrel {
+
+namespace {
+
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+std::uint64_t End(const ImageOverlay::Run& run) {
+    return std::uint64_t{run.offset} + run.count;
+}
+
+// The part [from, to) of `run`.
+ImageOverlay::Run Part(const ImageOverlay::Run& run, std::uint64_t from, std::uint64_t to) {
+    return {static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from), run.patch,
+            run.at + (from - run.offset)};
+}
+
+}  // namespace
+
+// A run never crosses the end of a piece, so its bytes always lie side by side.
+void ImageOverlay::Keep(std::uint32_t offset, std::span<const std::uint8_t> bytes,
+                        std::uint32_t patch, std::vector<Run>& runs) {
+    while (!bytes.empty()) {
+        if (pieces_.empty() || used_ == kPiece) {
+            pieces_.emplace_back(new std::uint8_t[kPiece]);
+            used_ = 0;
+        }
+        const std::size_t n = std::min(bytes.size(), kPiece - used_);
+        std::memcpy(pieces_.back().get() + used_, bytes.data(), n);
+        runs.push_back(
+            {offset, static_cast<std::uint32_t>(n), patch, (pieces_.size() - 1) * kPiece + used_});
+        used_ += n;
+        offset += static_cast<std::uint32_t>(n);
+        bytes = bytes.subspan(n);
+    }
+}
+
+const std::uint8_t* ImageOverlay::BytesOf(const Run& run) const {
+    return pieces_[run.at / kPiece].get() + run.at % kPiece;
+}
+
+void ImageOverlay::Paint(std::vector<Run> runs) {
+    const auto byOffset = [](const Run& a, const Run& b) { return a.offset < b.offset; };
+    std::sort(runs.begin(), runs.end(), byOffset);
+    // What the new runs leave of the old ones, then both merged.
+    std::vector<Run> left;
+    std::size_t first = 0;
+    for (const Run& old : runs_) {
+        while (first < runs.size() && End(runs[first]) <= old.offset) {
+            ++first;
+        }
+        std::uint64_t from = old.offset;
+        for (std::size_t i = first; i < runs.size() && runs[i].offset < End(old); ++i) {
+            if (runs[i].offset > from) {
+                left.push_back(Part(old, from, runs[i].offset));
+            }
+            from = std::max(from, End(runs[i]));
+        }
+        if (from < End(old)) {
+            left.push_back(Part(old, from, End(old)));
+        }
+    }
+    runs_.clear();
+    runs_.reserve(left.size() + runs.size());
+    std::merge(left.begin(), left.end(), runs.begin(), runs.end(), std::back_inserter(runs_),
+               byOffset);
+}
+
+std::span<const ImageOverlay::Run> ImageOverlay::Within(std::uint64_t offset,
+                                                        std::uint64_t n) const {
+    const auto begin = std::partition_point(runs_.begin(), runs_.end(),
+                                            [&](const Run& run) { return End(run) <= offset; });
+    const auto end = std::partition_point(begin, runs_.end(),
+                                          [&](const Run& run) { return run.offset < offset + n; });
+    return {begin, end};
+}
+
+void ImageOverlay::Lay(std::uint64_t offset, std::span<std::uint8_t> bytes) const {
+    for (const Run& run : Within(offset, bytes.size())) {
+        const std::uint64_t from = std::max<std::uint64_t>(run.offset, offset);
+        const std::uint64_t to = std::min<std::uint64_t>(End(run), offset + bytes.size());
+        std::memcpy(bytes.data() + (from - offset), BytesOf(run) + (from - run.offset),
+                    static_cast<std::size_t>(to - from));
+    }
+}
+
+bool ImageOverlay::Write(ImageSink& sink, std::uint32_t size) const {
+    std::uint64_t covered = 0;
+    for (const Run& run : runs_) {
+        covered += run.count;
+    }
+    if (sink.CanOverwrite() && covered < runs_.size() * kOverwriteBelow) {
+        if (!sink.Copy(0, size)) {
+            return false;
+        }
+        return std::all_of(runs_.begin(), runs_.end(), [&](const Run& run) {
+            return sink.Overwrite(run.offset, {BytesOf(run), run.count});
+        });
+    }
+    std::uint64_t at = 0;
+    for (const Run& run : runs_) {
+        if (!sink.Copy(at, run.offset - at) || !sink.Write({BytesOf(run), run.count})) {
+            return false;
+        }
+        at = End(run);
+    }
+    return sink.Copy(at, size - at);
+}
+
+}  // namespace quorrel
