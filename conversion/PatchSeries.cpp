@@ -12,10 +12,13 @@ namespace {
 
 // Bytes are compared in pieces of at most this size.
 constexpr std::size_t kPiece = std::size_t{256} << 10;
+// Changed bytes fewer than this many unchanged bytes apart are kept as one run: a run costs more
+// to keep, and to write, than a few bytes.
+constexpr std::size_t kJoin = 256;
 
 }  // namespace
 
-// Takes what a PatchFitter writes and keeps the bytes that differ from the image as it was
+// Takes what a PatchFitter writes and keeps the stretches that differ from the image as it was
 // before the patch. The fitter writes no byte twice (overlapping changes it writes as one whole
 // image), so each is compared with the image before this patch.
 class PatchSeries::Recorder final : public ImageSink {
@@ -37,13 +40,16 @@ class PatchSeries::Recorder final : public ImageSink {
     }
 
     std::vector<ImageOverlay::Run> runs;
+    std::vector<ImageOverlay::Change> changes;
 
   private:
     bool Keep(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+        // The stretch of `bytes` to keep, [first, end), while it may grow.
+        std::size_t first = 0;
+        std::size_t end = 0;
         for (std::size_t done = 0; done < bytes.size();) {
             const std::size_t n = std::min(kPiece, bytes.size() - done);
-            const auto at = static_cast<std::uint32_t>(offset + done);
-            const std::uint8_t* now = series_.Read(at, n);
+            const std::uint8_t* now = series_.Read(static_cast<std::uint32_t>(offset + done), n);
             if (now == nullptr) {
                 return false;
             }
@@ -55,13 +61,39 @@ class PatchSeries::Recorder final : public ImageSink {
                 while (j < n && made[j] != now[j]) {
                     ++j;
                 }
-                series_.overlay_.Keep(at + static_cast<std::uint32_t>(i), {made + i, j - i}, patch_,
-                                      runs);
+                if (i == j) {
+                    break;
+                }
+                Changed(offset + done + i, j - i);
+                if (end == first || done + i - end >= kJoin) {
+                    KeepBytes(offset, bytes, first, end);
+                    first = done + i;
+                }
+                end = done + j;
                 i = j;
             }
             done += n;
         }
+        KeepBytes(offset, bytes, first, end);
         return true;
+    }
+
+    void Changed(std::uint64_t offset, std::size_t n) {
+        if (!changes.empty() &&
+            changes.back().offset + std::uint64_t{changes.back().count} == offset) {
+            changes.back().count += static_cast<std::uint32_t>(n);
+        } else {
+            changes.push_back(
+                {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(n), patch_});
+        }
+    }
+
+    void KeepBytes(std::uint64_t offset, std::span<const std::uint8_t> bytes, std::size_t first,
+                   std::size_t end) {
+        if (end > first) {
+            series_.overlay_.Keep(static_cast<std::uint32_t>(offset + first),
+                                  bytes.subspan(first, end - first), runs);
+        }
     }
 
     PatchSeries& series_;
@@ -71,7 +103,7 @@ class PatchSeries::Recorder final : public ImageSink {
 
 const std::uint8_t* PatchSeries::Read(std::uint32_t offset, std::size_t n) {
     const std::uint8_t* bytes = image_.Read(offset, n);
-    if (bytes == nullptr || overlay_.Within(offset, n).empty()) {
+    if (bytes == nullptr || !overlay_.Covers(offset, n)) {
         return bytes;
     }
     buffer_.assign(bytes, bytes + n);
@@ -95,7 +127,7 @@ PatchSeries::Made PatchSeries::Make(PatchChanges& changes, PatchDirection direct
     Recorder recorder(*this, patch);
     switch (fitter.Write(recorder)) {
         case PatchFitter::Written::Done:
-            overlay_.Paint(std::move(recorder.runs));
+            overlay_.Paint(std::move(recorder.runs), std::move(recorder.changes));
             break;
         case PatchFitter::Written::PatchFailed:
             made.fit.patchError = msg::kReadError;
@@ -114,28 +146,31 @@ std::optional<PatchSeries::Clash> PatchSeries::FindClash(PatchChanges& changes,
                                                          PatchDirection direction) {
     const bool apply = direction == PatchDirection::Apply;
     std::vector<std::uint8_t> needed;
+    std::vector<std::uint8_t> now;
     changes.Rewind();
     for (ChangeHead change; changes.Next(change);) {
         if (!change.hasFrom || change.offset + change.count > size()) {
             continue;  // never a misfit by its bytes
         }
         const std::uint64_t end = change.offset + change.count;
-        for (const ImageOverlay::Run& run : overlay_.Within(change.offset, change.count)) {
-            const std::uint64_t from = std::max<std::uint64_t>(run.offset, change.offset);
-            const std::uint64_t to = std::min<std::uint64_t>(run.offset + run.count, end);
+        for (const ImageOverlay::Change& earlier :
+             overlay_.ChangesWithin(change.offset, change.count)) {
+            const std::uint64_t from = std::max<std::uint64_t>(earlier.offset, change.offset);
+            const std::uint64_t to = std::min<std::uint64_t>(earlier.offset + earlier.count, end);
             for (std::uint64_t at = from; at < to;) {
                 const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, to - at));
                 needed.resize(n);
+                now.resize(n);
                 if (!changes.Bytes(apply, at - change.offset, n, needed.data())) {
                     return std::nullopt;
                 }
-                const std::uint8_t* now = overlay_.BytesOf(run) + (at - run.offset);
-                const std::uint8_t* differs =
-                    std::mismatch(needed.data(), needed.data() + n, now).first;
-                if (differs != needed.data() + n) {
-                    return Clash{run.patch,
-                                 static_cast<std::uint32_t>(
-                                     at + static_cast<std::size_t>(differs - needed.data()))};
+                // Bytes a patch changed are always among those kept.
+                overlay_.Lay(at, now);
+                const auto differs = std::mismatch(needed.begin(), needed.end(), now.begin());
+                if (differs.first != needed.end()) {
+                    return Clash{earlier.patch, static_cast<std::uint32_t>(
+                                                    at + static_cast<std::size_t>(differs.first -
+                                                                                  needed.begin()))};
                 }
                 at += n;
             }
