@@ -229,5 +229,33 @@ TEST(PatchFitTest, SeriesMakesEachPatchOnWhatTheOnesBeforeLeft) {
     }
 }
 
+// An image cut while a patch is made, whether it is fitted or kept, is reported, never taken for
+// a fit.
+TEST(PatchFitTest, SeriesReportsAnImageCutMidway) {
+    class CutImage final : public FirmwareBytes {
+      public:
+        explicit CutImage(int reads) : reads_(reads) {}
+        std::uint32_t size() const override { return 8; }
+        const std::uint8_t* Read(std::uint32_t offset, std::size_t) override {
+            failed = failed || reads_-- == 0;
+            return failed ? nullptr : reinterpret_cast<const std::uint8_t*>("abcdefgh") + offset;
+        }
+        bool failed = false;
+
+      private:
+        int reads_;
+    };
+    for (int reads = 0; reads < 3; ++reads) {
+        CutImage image(reads);
+        PatchSeries series(image);
+        const std::string text = Text({{2, "cd", "XY", 1}});
+        MemoryBytes bytes(text);
+        SmpTextChanges read(bytes);
+        const PatchSeries::Made made = series.Make(read, Apply, 0);
+        EXPECT_EQ(made.fit.imageFailed, image.failed) << reads;
+        EXPECT_EQ(made.fit.imageFailed || made.fit.verdict == Fits, true) << reads;
+    }
+}
+
 }  // namespace
 }  // namespace quorrel
