@@ -76,9 +76,9 @@ void ImageOverlay::Keep(std::uint32_t offset, std::span<const std::uint8_t> byte
         const std::size_t n = std::min(bytes.size(), kPiece - used_);
         std::memcpy(pieces_.back().get() + used_, bytes.data(), n);
         const std::uint64_t at = (pieces_.size() - 1) * kPiece + used_;
-        // Bytes side by side kept one after the other stay one run.
-        if (!runs.empty() && End(runs.back()) == offset &&
-            runs.back().at + runs.back().count == at && used_ != 0) {
+        // Bytes side by side, kept one after the other for `runs` alone, lie side by side in the
+        // same piece too, unless it is a new one.
+        if (used_ != 0 && !runs.empty() && End(runs.back()) == offset) {
             runs.back().count += static_cast<std::uint32_t>(n);
         } else {
             runs.push_back({offset, static_cast<std::uint32_t>(n), at});

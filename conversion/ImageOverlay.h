@@ -28,7 +28,8 @@ class ImageOverlay {
         std::uint32_t patch = 0;
     };
 
-    // Keeps `bytes`, to go at `offset`, as runs appended to `runs` for Paint.
+    // Keeps `bytes`, to go at `offset`, as runs appended to `runs` for Paint; `runs` takes every
+    // Keep until then.
     void Keep(std::uint32_t offset, std::span<const std::uint8_t> bytes, std::vector<Run>& runs);
     // Lays `runs` and `changes` (each apart from each other, in any order) over those so far.
     void Paint(std::vector<Run> runs, std::vector<Change> changes);

@@ -164,7 +164,7 @@ TEST(PatchFitTest, SeriesMakesEachPatchOnWhatTheOnesBeforeLeft) {
     for (int round = 0; round < 300; ++round) {
         const PatchDirection direction = round % 2 == 0 ? Apply : Revert;
         const bool apply = direction == Apply;
-        const std::size_t scale = round < 2 ? 1 << 15 : 1;
+        const std::size_t scale = round < 2 ? 1 << 16 : 1;
         // Few values in small rounds, so that bytes are often written as they were.
         const auto byte = [&] { return static_cast<char>(random() % (scale > 1 ? 256 : 3)); };
         std::string image(scale * (8 + random() % 24), '\0');
