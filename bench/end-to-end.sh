@@ -13,6 +13,8 @@
 #              so every change records its old bytes; against the durable copy of that patch
 #   check (small)  the small patch against its 16 MiB image; against a durable copy of the patch
 #   apply (small)  the same, writing the image; against a durable copy of the image
+#   apply two (small)  that patch and a second one made on top of it from another small DIFF,
+#              in one run; against a durable copy of the image
 # Image comparison (--make-diff, --compare) follows in a section of its own.
 # Every output is written as a new file, as the copies are.
 set -euo pipefail
@@ -42,6 +44,9 @@ cli_args=(--settings Quorrel.ini --id 01020304 -q)
 { cat image.bin; head -c 16384 /dev/zero; } >whole.bin
 "$cli" "${cli_args[@]}" -i whole.bin ref.dif -o whole.smp
 "$cli" "${cli_args[@]}" -i small.bin small-0.dif -o small.smp
+"$cli" -q --apply small.smp -i small.bin -o mid-small.bin
+"$cli" "${cli_args[@]}" -i mid-small.bin small-1.dif -o next-small.smp
+"$cli" -q --apply next-small.smp -i mid-small.bin -o next-small.bin
 "$cli" -q --apply whole.smp -i whole.bin -o applied.bin
 
 # dd of FILE into a new file, fsynced.
@@ -70,14 +75,18 @@ floor_check_small() { copy "$1" small.smp; }
 case_apply_small() { rm -f out/small.bin; "$measure" "$1" "$cli" -q --apply small.smp \
     -i small.bin -o out/small.bin; }
 floor_apply_small() { copy "$1" small.bin; }
+case_apply_two_small() { rm -f out/small2.bin; "$measure" "$1" "$cli" -q --apply small.smp \
+    next-small.smp -i small.bin -o out/small2.bin; }
+floor_apply_two_small() { copy "$1" small.bin; }
 
-cases=(reference small batch check_reference apply_reference revert_reference check_small apply_small)
+cases=(reference small batch check_reference apply_reference revert_reference check_small apply_small
+    apply_two_small)
 declare -A goal=([reference]=1.0 [small]=2.0 [batch]=1.2 [check_reference]=1.0 [apply_reference]=1.5
-    [revert_reference]=1.5 [check_small]=2.0 [apply_small]=1.2)
+    [revert_reference]=1.5 [check_small]=2.0 [apply_small]=1.2 [apply_two_small]=1.2)
 
 # One untimed round: the inputs come into the page cache and the outputs exist to be copied.
 for c in "${cases[@]}"; do "case_$c" warmup; "floor_$c" warmup; done
-cmp out/reverted.bin whole.bin && cmp out/applied.bin applied.bin ||
+cmp out/reverted.bin whole.bin && cmp out/applied.bin applied.bin && cmp out/small2.bin next-small.bin ||
     { echo "$0: apply and revert did not give back the images" >&2; exit 1; }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

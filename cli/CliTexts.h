@@ -28,8 +28,6 @@ inline constexpr Cp1251Literal kOutputIsInput =
 
 inline constexpr Cp1251Literal kOneMode =
     "допустим только один из параметров --check, --apply, --revert, --make-diff и --compare";
-// Several patches are parsed, but applied one at a time for now.
-inline constexpr Cp1251Literal kOnePatchForNow = "пока можно указать только один патч";
 inline constexpr Cp1251Literal kNotInPatchMode = "параметр не используется в этом режиме";
 inline constexpr Cp1251Literal kPatchModeNeedsImage = "укажите образ прошивки: -i BIN";
 inline constexpr Cp1251Literal kPatchModeNeedsOutput = "укажите выходной файл: -o ФАЙЛ";
@@ -50,6 +48,12 @@ inline constexpr Cp1251Literal kPatchApplied = "патч уже применён
 inline constexpr Cp1251Literal kPatchReverted = "патч уже отменён в образе";
 inline constexpr Cp1251Literal kPatchDoesNotFit = "патч не подходит к образу:";
 inline constexpr Cp1251Literal kPatchCannotRevert = "патч нельзя отменить в образе:";
+// The same, where a patch made earlier in the run changed a byte the patch needs: %s stands for
+// that patch, then for the offset; the list of changes that do not fit follows.
+inline constexpr Cp1251Literal kPatchClashes =
+    "патч не подходит к образу после патча %s, изменившего байт по смещению 0x%s:";
+inline constexpr Cp1251Literal kRevertClashes =
+    "патч нельзя отменить в образе после отмены патча %s, изменившей байт по смещению 0x%s:";
 // One line per change that does not fit: its line, offset and what is wrong.
 inline constexpr Cp1251Literal kMisfitLine = "  строка %s, смещение 0x%s: ";
 inline constexpr Cp1251Literal kMisfitDiffers = "ожидаются байты %s, в образе %s";
@@ -66,9 +70,9 @@ inline constexpr Cp1251Literal kSeeHelp = "Подробнее: quorrel-cli --hel
 
 inline constexpr Cp1251Literal kHelp =
     "Использование: quorrel-cli [параметры] DIFF...\n"
-    "               quorrel-cli --check SMP -i BIN\n"
-    "               quorrel-cli --apply SMP -i BIN -o ФАЙЛ\n"
-    "               quorrel-cli --revert SMP -i BIN -o ФАЙЛ\n"
+    "               quorrel-cli --check SMP... -i BIN\n"
+    "               quorrel-cli --apply SMP... -i BIN -o ФАЙЛ\n"
+    "               quorrel-cli --revert SMP... -i BIN -o ФАЙЛ\n"
     "               quorrel-cli --make-diff НОВЫЙ -i BIN -f ТЕКСТ [-o ФАЙЛ]\n"
     "               quorrel-cli --compare НОВЫЙ -i BIN -f ТЕКСТ [-o ФАЙЛ]\n"
     "Преобразует каждый DIFF-файл в SMP-патч, проверяет, применяет либо отменяет\n"
@@ -96,6 +100,8 @@ inline constexpr Cp1251Literal kHelp =
     "      --revert SMP         записать в -o образ со старыми байтами; нужны from\n"
     "                           у всех изменений и новые байты в образе\n"
     "-o может совпадать с образом (замена целиком или никак); «-» - стандартный вывод.\n"
+    "Несколько патчей применяются по порядку, каждый к образу после предыдущих, и\n"
+    "отменяются в обратном порядке; --check выносит вердикт каждому.\n"
     "\n"
     "Сравнение образов (вместо DIFF-файлов; -i - старый образ, -f обязателен):\n"
     "      --make-diff НОВЫЙ    записать DIFF-файл, превращающий образ -i в НОВЫЙ\n"
@@ -114,9 +120,9 @@ inline constexpr Cp1251Literal kHelp =
     "  2  ошибка в командной строке или недопустимое значение поля\n"
     "  3  патч не удалось записать\n"
     "При нескольких DIFF-файлах обрабатывается каждый, а код - наибольший из них.\n"
-    "В режимах патча: 0 - патч подходит (и образ записан), 1 - патч не прочитан,\n"
-    "не подходит или уже применён (уже отменён), 2 - ошибка в командной строке,\n"
-    "3 - образ не удалось записать.\n"
+    "В режимах патча: 0 - все патчи подходят (и образ записан), 1 - патч не\n"
+    "прочитан, не подходит или уже применён (уже отменён), 2 - ошибка в командной\n"
+    "строке, 3 - образ не удалось записать.\n"
     "При сравнении: 0 - файл записан, 1 - образ не прочитан, размеры образов\n"
     "различаются или образы совпадают, 2 - ошибка в командной строке, 3 - файл не\n"
     "удалось записать.\n";

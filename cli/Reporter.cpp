@@ -11,9 +11,6 @@ namespace quorrel {
 
 namespace {
 
-// Stands for the path while the text is converted; no message text holds this byte.
-constexpr char kPathMark = '\x01';
-
 void WriteLines(std::string_view subject, std::string_view utf8) {
     std::string out;
     while (true) {
@@ -45,6 +42,14 @@ void Reporter::Error(std::string_view subject, std::string_view text) const {
     WriteLines(subject, cp1251::ToUtf8(text));
 }
 
+void Reporter::Error(std::string_view subject, std::string_view text, std::string_view path) const {
+    std::string utf8 = cp1251::ToUtf8(text);
+    if (const auto at = utf8.find(kPathMark); at != std::string::npos) {
+        utf8.replace(at, 1, path);
+    }
+    WriteLines(subject, utf8);
+}
+
 void Reporter::Warning(std::string_view subject, std::string_view text) const {
     if (!quiet_) {
         Error(subject, text);
@@ -52,11 +57,7 @@ void Reporter::Warning(std::string_view subject, std::string_view text) const {
 }
 
 void Reporter::FileError(int cause, std::string_view path) const {
-    std::string utf8 = cp1251::ToUtf8(FileErrorText(cause, std::string_view(&kPathMark, 1)));
-    if (const auto at = utf8.find(kPathMark); at != std::string::npos) {
-        utf8.replace(at, 1, path);
-    }
-    WriteLines({}, utf8);
+    Error({}, FileErrorText(cause, std::string_view(&kPathMark, 1)), path);
 }
 
 }  // namespace quorrel

@@ -90,13 +90,6 @@ ExitStatus RunCli(std::span<const std::string> args) {
         case ParsedCommandLine::Action::Refuse:
             return Refuse(parsed, reporter);
         case ParsedCommandLine::Action::Patch:
-            if (!parsed.options.laterPatches.empty()) {
-                ParsedCommandLine refused;
-                refused.subject = parsed.options.laterPatches.front();
-                refused.reason = cli::kOnePatchForNow;
-                refused.showUsage = true;
-                return Refuse(refused, reporter);
-            }
             return RunPatchMode(parsed.options, reporter);
         case ParsedCommandLine::Action::Compare:
             return RunCompareMode(parsed.options, reporter);

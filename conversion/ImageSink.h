@@ -5,6 +5,10 @@
 
 namespace quorrel {
 
+// Below this many changed bytes a stretch apart, copying the image whole and writing the changes
+// over it costs less than a copy call for every stretch between them.
+inline constexpr std::uint64_t kOverwriteBelow = std::uint64_t{64} << 10;
+
 // Where a patched image goes, front to back. False from either call stops the writing; the sink
 // knows why.
 class ImageSink {

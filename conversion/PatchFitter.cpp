@@ -12,9 +12,6 @@ namespace {
 
 // Image and change bytes are compared and written in pieces of at most this size.
 constexpr std::size_t kPiece = std::size_t{256} << 10;
-// Below this many changed bytes a stretch apart, copying the image whole and writing the changes
-// over it costs less than a copy call for every stretch between them.
-constexpr std::uint64_t kOverwriteBelow = std::uint64_t{64} << 10;
 
 constexpr std::uint64_t kDigestStart = 14695981039346656037u;
 

@@ -1,5 +1,5 @@
 // --make-diff and --compare end to end: the blocks they find, and that what they write turns one
-// image into the other, through conversion, --apply and --revert.
+// image into the other, through conversion, --apply and --revert, also as two patches in a row.
 #include <random>
 #include <regex>
 
@@ -104,13 +104,30 @@ TEST_F(CliTest, ComparedImagesRoundTrip) {
         }
         EXPECT_EQ(patch == expected, true) << blocks.size() << " blocks";
 
+        // A second patch on top of the first, changing the first byte of each run again.
         Put("made.smp", patch);
-        for (const auto& [mode, image, result] :
-             {std::tuple{"--apply", "old.bin", &changed}, {"--revert", "new.bin", &old}}) {
-            const ProcessResult r =
-                Run({"-q", mode, Path("made.smp"), "-i", Path(image), "-o", "-"});
-            EXPECT_EQ(r.exitCode, 0) << mode << ": " << r.err;
-            EXPECT_EQ(r.out == *result, true) << mode;
+        std::string further = changed;
+        for (const auto& [offset, count] : c.runs) {
+            further[offset] = static_cast<char>(further[offset] ^ 0x55);
+        }
+        Put("further.bin", further);
+        ASSERT_EQ(Run({"-q", "--compare", Path("further.bin"), "-i", Path("new.bin"), "-f", "F",
+                       "-o", Path("second.smp")})
+                      .exitCode,
+                  0);
+        for (const auto& [mode, image, result, second] :
+             {std::tuple{"--apply", "old.bin", &changed, ""},
+              {"--revert", "new.bin", &old, ""},
+              {"--apply", "old.bin", &further, "second.smp"},
+              {"--revert", "further.bin", &old, "second.smp"}}) {
+            std::vector<std::string> args{"-q", mode, Path("made.smp")};
+            if (*second != '\0') {
+                args.push_back(Path(second));
+            }
+            args.insert(args.end(), {"-i", Path(image), "-o", "-"});
+            const ProcessResult r = Run(args);
+            EXPECT_EQ(r.exitCode, 0) << mode << second << ": " << r.err;
+            EXPECT_EQ(r.out == *result, true) << mode << second;
         }
     }
 }

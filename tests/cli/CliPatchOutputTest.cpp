@@ -69,8 +69,8 @@ TEST_F(CliTest, MessagesWithoutStandardErrorLandInNoPatch) {
 }
 #endif
 
-// --check, --apply and --revert: exit statuses, messages and what is written where. Run in the
-// test directory, so the messages name the files as given.
+// --check, --apply and --revert, of one patch and of several: exit statuses, messages and what is
+// written where. Run in the test directory, so the messages name the files as given.
 TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
     Put("image.bin", "abcdefghijklmnop");
     Put("patched.bin", "abcdXYghijklmnoZ");
@@ -92,6 +92,18 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
     Put("overlap.smp",
         "<patch><patchdata><changes>\n<nord offset=\"0x6\" from=\"6768\" to=\"5151\"/>\n"
         "<nord offset=\"0x5\" from=\"666768\" to=\"525252\"/>\n</changes></patchdata></patch>");
+    // Several patches: b only fits on top of a; c, and d given as standard input, clash with
+    // it; w fits nowhere.
+    const auto smp = [&](const std::string& name, const std::string& nords) {
+        Put(name, "<patch><patchdata><changes>\n" + nords + "</changes></patchdata></patch>");
+    };
+    smp("a.smp", "<nord offset=\"0x2\" from=\"6364\" to=\"5859\"/>\n");
+    smp("b.smp", "<nord offset=\"0x3\" from=\"5965\" to=\"5a5a\"/>\n");
+    smp("b2.smp", "<nord offset=\"0x3\" from=\"7171\" to=\"5a5a\"/>\n");
+    smp("c.smp", "<nord offset=\"0x3\" from=\"6465\" to=\"7a7a\"/>\n");
+    smp("w.smp", "<nord offset=\"0x9\" from=\"7171\" to=\"5151\"/>\n");
+    Put("ab.bin", "abXZZfghijklmnop");
+    const std::string fits = "патч подходит к образу: все изменения применимы\n";
     const std::string noFrom =
         "quorrel-cli: p.smp: у некоторых изменений нет старых байтов (from): они проверены только "
         "на попадание в образ\n";
@@ -99,7 +111,14 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
     const std::string reverting =
         "<patch><patchdata><changes>\n<nord offset=\"0x4\" "
         "from=\"6566\" to=\"5859\"/>\n</changes></patchdata></patch>";
-    const std::string patch = ReadFile(Path("p.smp"));
+    const auto patches = [&] {
+        std::string all;
+        for (const char* name : {"p.smp", "a.smp", "b.smp", "c.smp", "bad.smp"}) {
+            all += ReadFile(Path(name)) + "\n";
+        }
+        return all;
+    };
+    const std::string before = patches();
     const struct {
         std::vector<std::string> args;
         int status;
@@ -156,6 +175,65 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
         {{"-q", "--apply", "p.smp", "-i", "image.bin", "-o", "p.smp"},
          3,
          "quorrel-cli: p.smp: файл не перезаписан: это файл патча\n"},
+        {{"--apply", "a.smp", "b.smp", "-i", "out.bin", "-o", "out.bin"},
+         0,
+         "",
+         "abXZZfghijklmnop"},
+        {{"--apply", "a.smp", "-", "-i", "image.bin", "-o", "-"}, 0, "", "", "abXYXYghijklmnop"},
+        {{"--revert", "a.smp", "b.smp", "-i", "ab.bin", "-o", "-"}, 0, "", "", "abcdefghijklmnop"},
+        {{"-q", "--apply", "a.smp", "p.smp", "-i", "image.bin", "-o", "out.bin"},
+         0,
+         "",
+         "abXYXYghijklmnoZ"},
+        {{"--check", "a.smp", "p.smp", "-i", "image.bin"},
+         0,
+         "quorrel-cli: a.smp: " + fits + noFrom + "quorrel-cli: p.smp: " + fits},
+        {{"--apply", "b.smp", "a.smp", "-i", "image.bin", "-o", "out.bin"},
+         1,
+         "quorrel-cli: b.smp: патч не подходит к образу:\n"
+         "quorrel-cli: b.smp:   строка 2, смещение 0x000003: ожидаются байты 5965, в образе "
+         "6465\n"},
+        {{"--apply", "a.smp", "c.smp", "b.smp", "-i", "image.bin", "-o", "out.bin"},
+         1,
+         "quorrel-cli: c.smp: патч не подходит к образу после патча a.smp, изменившего байт по "
+         "смещению 0x000003:\n"
+         "quorrel-cli: c.smp:   строка 2, смещение 0x000003: ожидаются байты 6465, в образе "
+         "5965\n"},
+        {{"--revert", "a.smp", "b2.smp", "b.smp", "-i", "ab.bin", "-o", "out.bin"},
+         1,
+         "quorrel-cli: b2.smp: патч нельзя отменить в образе после отмены патча b.smp, изменившей "
+         "байт по смещению 0x000003:\n"
+         "quorrel-cli: b2.smp:   строка 2, смещение 0x000003: ожидаются байты 5a5a, в образе "
+         "5965\n"},
+        {{"--revert", "b.smp", "a.smp", "-i", "ab.bin", "-o", "out.bin"},
+         1,
+         "quorrel-cli: a.smp: патч нельзя отменить в образе:\n"
+         "quorrel-cli: a.smp:   строка 2, смещение 0x000002: ожидаются байты 5859, в образе "
+         "585a\n"},
+        // A patch that does not fit leaves the image as it was for the later ones.
+        {{"--check", "w.smp", "c.smp", "-", "a.smp", "no.smp", "bad.smp", "-i", "image.bin"},
+         1,
+         "quorrel-cli: w.smp: патч не подходит к образу:\n"
+         "quorrel-cli: w.smp:   строка 2, смещение 0x000009: ожидаются байты 7171, в образе 6a6b\n"
+         "quorrel-cli: c.smp: " +
+             fits +
+             "quorrel-cli: <stdin>: патч не подходит к образу после патча c.smp, изменившего байт "
+             "по смещению 0x000004:\n"
+             "quorrel-cli: <stdin>:   строка 2, смещение 0x000004: ожидаются байты 6566, в образе "
+             "7a66\n"
+             "quorrel-cli: a.smp: патч не подходит к образу после патча c.smp, изменившего байт по "
+             "смещению 0x000003:\n"
+             "quorrel-cli: a.smp:   строка 2, смещение 0x000002: ожидаются байты 6364, в образе "
+             "637a\n"
+             "quorrel-cli: no.smp: Ошибка считывания данных из файла!\n"
+             "quorrel-cli: bad.smp: это не SMP-патч: нет списка изменений <changes>, за которым "
+             "следуют </changes>, </patchdata> и </patch>\n"},
+        {{"--apply", "a.smp", "a.smp", "-i", "image.bin", "-o", "out.bin"},
+         1,
+         "quorrel-cli: a.smp: патч уже применён к образу\n"},
+        {{"--apply", "a.smp", "b.smp", "-i", "image.bin", "-o", "b.smp"},
+         3,
+         "quorrel-cli: b.smp: файл не перезаписан: это файл патча\n"},
     };
     for (const auto& c : cases) {
         WriteFile(Path("out.bin"), "abcdefghijklmnop");
@@ -165,7 +243,7 @@ TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
         EXPECT_EQ(c.out, r.out) << c.args[1];
         EXPECT_EQ(c.written.empty() ? "abcdefghijklmnop" : c.written, ReadFile(Path("out.bin")))
             << c.args[1];
-        EXPECT_EQ(patch, ReadFile(Path("p.smp"))) << c.args[1];
+        EXPECT_EQ(before, patches()) << c.args[1];
     }
 
     // A change longer than the reader's buffer and the pieces it is compared in, applied in

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 
 #include "BufferedBytes.h"
 #include "DiffBuilder.h"
 #include "FirmwareBytes.h"
 #include "PatchFit.h"
 #include "PatchFitter.h"
+#include "PatchSeries.h"
 #include "SmpTextChanges.h"
 
 namespace quorrel {
@@ -36,7 +38,7 @@ class StringSink final : public ImageSink {
         out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return true;
     }
-    bool CanOverwrite() const override { return true; }
+    bool CanOverwrite() const override { return overwrites; }
     bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
         EXPECT_LE(offset + bytes.size(), out.size());
         out.replace(offset, bytes.size(), reinterpret_cast<const char*>(bytes.data()),
@@ -44,6 +46,7 @@ class StringSink final : public ImageSink {
         return true;
     }
     std::string out;
+    bool overwrites = true;
 
   private:
     std::string_view image_;
@@ -144,6 +147,114 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
     EXPECT_EQ(7u, wrong.misfits[0].line);
     // An image that does not fit is not held on to.
     EXPECT_LT(FitPatch({wrongFrom}, std::string(1000, 'a'), Apply).image.capacity(), 1000u);
+}
+
+}  // namespace
+}  // namespace quorrel
+
+namespace quorrel {
+namespace {
+
+// Patches made one after another over an image that is not held give what making each in turn
+// on a held image gives; one that does not fit clashes with the patch that last changed the
+// value of the first byte it needs and finds otherwise, by a byte-by-byte account. Some rounds
+// are larger than the pieces the overlay keeps and compares in.
+TEST(PatchFitTest, SeriesMakesEachPatchOnWhatTheOnesBeforeLeft) {
+    std::mt19937 random(2026);
+    for (int round = 0; round < 300; ++round) {
+        const PatchDirection direction = round % 2 == 0 ? Apply : Revert;
+        const bool apply = direction == Apply;
+        const std::size_t scale = round < 2 ? 1 << 16 : 1;
+        // Few values in small rounds, so that bytes are often written as they were.
+        const auto byte = [&] { return static_cast<char>(random() % (scale > 1 ? 256 : 3)); };
+        std::string image(scale * (8 + random() % 24), '\0');
+        std::generate(image.begin(), image.end(), byte);
+        std::string made = image;
+        std::vector<int> changedBy(image.size(), -1);
+        HeldFirmware firmware(image);
+        PatchSeries series(firmware);
+        for (std::uint32_t patch = 0; patch < 2 + random() % 4; ++patch) {
+            SmpChanges changes;
+            for (std::uint32_t line = 1; line < 2 + random() % 4; ++line) {
+                const auto offset = static_cast<std::uint32_t>(random() % image.size());
+                const std::size_t count =
+                    std::min<std::size_t>(scale * (1 + random() % 12), image.size() - offset);
+                // Mostly the bytes the patches before left, else the first image's, or any.
+                const int from = static_cast<int>(random() % 8);
+                std::string needed = (from > 2 ? made : image).substr(offset, count);
+                std::string written(count, '\0');
+                std::generate(written.begin(), written.end(), byte);
+                if (from == 0) {
+                    std::generate(needed.begin(), needed.end(), byte);
+                }
+                changes.push_back(
+                    {offset, apply ? needed : written, apply ? written : needed, line});
+            }
+            const PatchFit expected = FitPatch(changes, made, direction);
+            std::optional<PatchSeries::Clash> clash;
+            for (std::size_t i = 0; i < changes.size() && expected.verdict == DoesNotFit && !clash;
+                 ++i) {
+                const SmpChange& c = changes[i];
+                const std::string& needed = apply ? *c.from : c.to;
+                for (std::size_t k = c.offset; k < c.offset + needed.size() && !clash; ++k) {
+                    if (needed[k - c.offset] != made[k] && changedBy[k] >= 0) {
+                        clash = {static_cast<std::uint32_t>(changedBy[k]),
+                                 static_cast<std::uint32_t>(k)};
+                    }
+                }
+            }
+            const std::string text = Text(changes);
+            MemoryBytes bytes(text);
+            SmpTextChanges read(bytes);
+            const PatchSeries::Made got = series.Make(read, direction, patch);
+            ASSERT_EQ(got.fit.verdict, expected.verdict) << round;
+            EXPECT_EQ(got.fit.misfitCount, expected.misfitCount) << round;
+            EXPECT_EQ(got.clash.has_value(), clash.has_value()) << round;
+            if (got.clash && clash) {
+                EXPECT_EQ(got.clash->patch, clash->patch) << round;
+                EXPECT_EQ(got.clash->offset, clash->offset) << round;
+            }
+            if (expected.verdict == Fits) {
+                for (std::size_t k = 0; k < made.size(); ++k) {
+                    changedBy[k] =
+                        expected.image[k] != made[k] ? static_cast<int>(patch) : changedBy[k];
+                }
+                made = expected.image;
+            }
+        }
+        StringSink sink(image);
+        sink.overwrites = round % 3 != 0;
+        ASSERT_TRUE(series.Write(sink));
+        EXPECT_TRUE(sink.out == made) << round;
+    }
+}
+
+// An image cut while a patch is made, whether it is fitted or kept, is reported, never taken for
+// a fit.
+TEST(PatchFitTest, SeriesReportsAnImageCutMidway) {
+    class CutImage final : public FirmwareBytes {
+      public:
+        explicit CutImage(int reads) : reads_(reads) {}
+        std::uint32_t size() const override { return 8; }
+        const std::uint8_t* Read(std::uint32_t offset, std::size_t) override {
+            failed = failed || reads_-- == 0;
+            return failed ? nullptr : reinterpret_cast<const std::uint8_t*>("abcdefgh") + offset;
+        }
+        bool failed = false;
+
+      private:
+        int reads_;
+    };
+    for (int reads = 0; reads < 3; ++reads) {
+        CutImage image(reads);
+        PatchSeries series(image);
+        const std::string text = Text({{2, "cd", "XY", 1}});
+        MemoryBytes bytes(text);
+        SmpTextChanges read(bytes);
+        const PatchSeries::Made made = series.Make(read, Apply, 0);
+        EXPECT_EQ(made.fit.imageFailed, image.failed) << reads;
+        EXPECT_EQ(made.fit.imageFailed || made.fit.verdict == Fits, true) << reads;
+    }
 }
 
 }  // namespace
