@@ -70,7 +70,7 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     const std::string in = options.stdinPath.value_or(streams_.File("in"));
     const std::string out = options.stdoutPath.value_or(streams_.File("out"));
 #ifdef _WIN32
-    std::wstring line = CommandLine(program, args);
+    const std::wstring line = CommandLine(program, args);
     // As a shell redirects it: others may still write the file.
     const FileHandle stdIn(
         OpenInherited(in, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE));
@@ -92,11 +92,22 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     const std::wstring directory =
         options.workingDirectory ? PathFromName(*options.workingDirectory).native() : L"";
     PROCESS_INFORMATION info{};
-    if (!stdOut.valid() ||
-        !::CreateProcessW(PathFromName(program).c_str(), line.data(), nullptr, nullptr, TRUE,
-                          CREATE_NO_WINDOW, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
-        throw std::runtime_error("cannot start " + program);
+    // Wine, busy with other tests' processes, now and then refuses a start it takes a moment
+    // later; a refusal that stays is reported with its cause.
+    DWORD refused = ERROR_INVALID_HANDLE;
+    for (int attempt = 0; stdOut.valid() && attempt < 5; ++attempt) {
+        std::wstring tried = line;  // CreateProcessW may write into it
+        if (::CreateProcessW(PathFromName(program).c_str(), tried.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW, nullptr,
+                             directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+            refused = ERROR_SUCCESS;
+            break;
+        }
+        refused = ::GetLastError();
+        ::Sleep(200);
+    }
+    if (refused != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot start " + program + ": error " + std::to_string(refused));
     }
     ::CloseHandle(info.hThread);
     handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);

@@ -18,7 +18,6 @@ struct ProcessOptions {
     std::string input;                     // all of standard input
     std::optional<std::string> stdinPath;  // standard input comes from this file instead
     std::optional<std::string> workingDirectory;
-    std::optional<std::string> stdinPath;        // standard input is this file instead
     std::optional<std::string> stdoutPath;       // standard output goes to this file instead
     bool stdoutClosed = false;                   // standard output is a pipe nobody reads
     std::optional<std::uint64_t> fileSizeLimit;  // POSIX only: RLIMIT_FSIZE in the child
