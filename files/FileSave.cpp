@@ -282,6 +282,7 @@ class FileSave::Impl {
             return result_;
         }
         old_.Drop();
+        temp_.Remove();  // it has the target's name now; only its descriptor goes
         file_ = {};
         if (syncFolder && (road_ == Road::Rename || created_)) {
             SyncFolder(target_.folder);

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 
 #include "CliFixture.h"
 #include "FileErrorCause.h"
@@ -45,6 +47,17 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     }
     const std::string out = small + "/out.smp";
     WriteFile(out, std::string(100 * 1024, 'o'));
+    {
+        // A failed commit lets go of its temporary at once, not when the save is destroyed.
+        const auto descriptors = [] {
+            return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+        };
+        const auto held = descriptors();
+        FileSave save(out);
+        save.Write(std::string(600 * 1024, 'n'));
+        EXPECT_EQ(save.Commit().cause, kFileErrorDiskFull);
+        EXPECT_EQ(descriptors(), held);
+    }
     expectDiskFull(out, {});  // replaced through a temporary
     ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);
     expectDiskFull(out, {});  // written in place over a copy of the old patch

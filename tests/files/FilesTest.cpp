@@ -408,6 +408,13 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         ASSERT_EQ(stat(path.c_str(), &after), 0);
         EXPECT_EQ(after.st_mtime, 1000000) << at;
         FileSave(path).Write("dropped");
+        EXPECT_EQ(test::ReadFile(path), old) << at;
+        {
+            // Copied in by the kernel rather than written, the same.
+            const InputFile killed(PathFromName(plain.File("patch.smp.quorrel-backup")));
+            EXPECT_EQ(FileSave(path).CopyFrom(killed, 0, 6), 6u) << at;
+        }
+        EXPECT_EQ(test::ReadFile(path), old) << at;
         FileSave save(path);
         save.Write("short");
         std::vector<std::string> during = names;
@@ -419,6 +426,7 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         std::sort(during.begin(), during.end());
         EXPECT_EQ(test::ListDirectory(c.dir.path()), during) << at;
         EXPECT_EQ(save.Commit().outcome, SaveOutcome::Saved) << at;
+        EXPECT_EQ(OpenDescriptors(), descriptors) << at;  // let go at once, not when destroyed
         EXPECT_EQ(test::ReadFile(path), "short") << at;
         EXPECT_EQ(test::ReadFile(c.linked ? second : path), "short") << at;
         ASSERT_EQ(stat(path.c_str(), &after), 0);
