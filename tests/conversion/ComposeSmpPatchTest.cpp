@@ -94,6 +94,7 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     const StreamOutcome stopped = StreamSmpPatch(
         kInfo, kId, blocks, &firmware, [&](std::string_view) { return ++calls < 3; }, 64);
     EXPECT_EQ(stopped.sinkFailed, true);
+    EXPECT_EQ(stopped.imageFailed, false);
     EXPECT_EQ(calls, 3);
 
     BufferedBytes cutDiff = FileOf(diff.view().substr(0, 1000), 128, diff.size());

@@ -133,6 +133,7 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         {Doc("<nord offset=\"0x1\" to=\"00/>"), notAttribute},
         {Doc("<nord to=\"00\" offset=\"0x1/>"), notAttribute},
         {Doc("<nord to=x00x offset=\"0x1\"/>"), notAttribute},
+        {Doc("<nord offset=\"0x1\" to= />"), notAttribute},
         {Doc(kTwo + "<!-- x -->"), "строка 6: " + notNord},
         // A second list inside the first hides nothing: neither the changes before it...
         {Doc(kTwo + "<changes>\r\n"), "строка 6: " + notNord},

@@ -445,6 +445,26 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
     temporary.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", temporary.c_str(), 1);
 }
 
+// Bytes go back over what was already written, in a file only: a stream cannot seek, and a
+// write past the end would leave a hole.
+TEST(FileSave, WritesBackOnlyOverWhatWasWrittenIntoAFile) {
+    TempDir dir;
+    const std::string path = dir.File("image.bin");
+    FileSave save(path);
+    save.Write("abcdef");
+    EXPECT_TRUE(save.CanWriteAt());
+    save.WriteAt(2, "XY");
+    ASSERT_EQ(save.Commit().outcome, SaveOutcome::Saved);
+    for (const std::string& target : {path, std::string("/dev/null")}) {
+        FileSave again(target);
+        EXPECT_EQ(again.CanWriteAt(), target == path) << target;
+        again.Write("abc");
+        again.WriteAt(target == path ? 2 : 0, "XY");
+        EXPECT_EQ(again.Commit().outcome, SaveOutcome::WriteFailed) << target;
+    }
+    EXPECT_EQ(test::ReadFile(path), "abXYef");
+}
+
 // Links are followed as the system follows them, a dangling one creating its target, and stay
 // links. Links the system refuses to follow are in tests/faults/UserFilesTest.cpp.
 TEST(FileSave, WritesThroughSymbolicLinks) {
