@@ -148,6 +148,8 @@ TEST(ReadSmpPatchTest, RefusesWhatCannotBeAPatchNamingTheLine) {
         // Only a whole start tag leads the list.
         {"<patch>\n<patchdata firmware=\"a\"b\">\n<changes>\n</changes></patchdata></patch>",
          "строка 3: перед <changes> нет элемента <patchdata>"},
+        {"<patch>\n<patchdata firmware!\"a\">\n<changes>\n</changes></patchdata></patch>",
+         "строка 3: перед <changes> нет элемента <patchdata>"},
         {"<patch>\n<patchdata firmware=\"a\">\n<x/><changes>\n</changes></patchdata></patch>",
          "строка 3: перед <changes> нет элемента <patchdata>"},
         {Doc("/>"), "строка 4: " + notNord},
