@@ -132,5 +132,22 @@ TEST_F(CliTest, ComparedImagesRoundTrip) {
     }
 }
 
+#ifndef _WIN32
+// A file that reads shorter than its size says (as every /sys attribute does) is unreadable, even
+// when no change was found before its end.
+TEST_F(CliTest, ComparedImagesThatReadShortAreRefused) {
+    const std::string shorter = "/sys/devices/system/cpu/online";
+    if (!FileExists(shorter)) {
+        GTEST_SKIP() << "no " << shorter << " here";
+    }
+    const ProcessResult r = Run({"--compare", shorter, "-i", shorter, "-f", "F", "-o", "-"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(
+        r.err.ends_with("quorrel-cli: " + shorter + ": Ошибка считывания данных из файла!\n"))
+        << r.err;
+}
+#endif
+
 }  // namespace
 }  // namespace quorrel::test
