@@ -437,6 +437,17 @@ TEST(FileSave, NewAndReplacedFilesKeepTheirModeOwnersNamesAttributesAndAccessLis
         EXPECT_EQ(AccessList(path), list) << at;
         EXPECT_EQ(getxattr(path.c_str(), "user.quorrel", nullptr, 0), c.acl ? 0 : -1) << at;
         EXPECT_EQ(test::ListDirectory(c.dir.path()), names) << at;
+        if (!c.copy.empty()) {
+            // A file given the copy's name once the save is done is not the copy: it stays.
+            {
+                FileSave later(path);
+                later.Write("later");
+                ASSERT_EQ(later.Commit().outcome, SaveOutcome::Saved) << at;
+                test::WriteFile(c.dir.File(c.copy), "mine");
+            }
+            EXPECT_EQ(test::ReadFile(c.dir.File(c.copy)), "mine") << at;
+            std::filesystem::remove(c.dir.File(c.copy));
+        }
         std::filesystem::remove(path);
         std::filesystem::remove(second);
     }
