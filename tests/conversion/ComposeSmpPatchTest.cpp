@@ -97,12 +97,18 @@ TEST(StreamSmpPatch, PiecesMakeTheSameTextAndFailuresStopIt) {
     EXPECT_EQ(stopped.imageFailed, false);
     EXPECT_EQ(calls, 3);
 
-    BufferedBytes cutDiff = FileOf(diff.view().substr(0, 1000), 128, diff.size());
-    DiffBlockSource cutBlocks(cutDiff);
-    const StreamOutcome unreadableDiff =
-        StreamSmpPatch(kInfo, kId, cutBlocks, &firmware, [](std::string_view) { return true; });
-    EXPECT_EQ(unreadableDiff.error, msg::kReadError.view());
-    EXPECT_EQ(unreadableDiff.imageFailed, false);
+    // Cut in a block's bytes, past what the header's read brought in; in the last block no
+    // header is read after them to show it.
+    const std::string lastLarge = DiffBuilder().Nord(7, large).bytes();
+    for (const std::string_view cutFrom : {diff.view(), std::string_view(lastLarge)}) {
+        BufferedBytes cutDiff =
+            FileOf(cutFrom.substr(0, cutFrom.size() - 1000), 128, cutFrom.size());
+        DiffBlockSource cutBlocks(cutDiff);
+        const StreamOutcome unreadableDiff =
+            StreamSmpPatch(kInfo, kId, cutBlocks, &firmware, [](std::string_view) { return true; });
+        EXPECT_EQ(unreadableDiff.error, msg::kReadError.view()) << cutFrom.size();
+        EXPECT_EQ(unreadableDiff.imageFailed, false) << cutFrom.size();
+    }
 
     CutFirmware cut(image);
     DiffBlockSource again(bytes);
