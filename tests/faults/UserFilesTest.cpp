@@ -16,6 +16,7 @@
 
 #include "CliFixture.h"
 #include "FileSave.h"
+#include "TemporaryFile.h"
 
 namespace quorrel::test {
 namespace {
@@ -211,6 +212,12 @@ TEST_F(UserFiles, MountedFilesAreWrittenInPlace) {
                               [&](const std::string& n) { return std::regex_match(n, temporary); }),
         1);
     EXPECT_EQ(lengthy.Commit().outcome, SaveOutcome::Saved);
+    {
+        // Made again elsewhere, a temporary leaves no name behind where it was made first.
+        TemporaryFile again;
+        ASSERT_EQ(again.Create(named, "again.smp"), 0);
+        ASSERT_EQ(again.Create(dir_.path(), "again.smp"), 0);
+    }
     EXPECT_EQ(ReadFile(named + "/second.smp") + ReadFile(real), "linked.smpmounted.smp");
     EXPECT_EQ(ListDirectory(named),
               (std::vector<std::string>{"linked.smp", std::string(250, 'l'), "mounted.smp",
