@@ -102,6 +102,17 @@ TEST(UpdateFileUnderLock, FailedWriteIsReportedAndChangesNothing) {
     }
 }
 
+// A file that opens but cannot be read (here this process's own memory, whose first page is
+// never mapped) fails the update at once instead of being tried again for ever.
+TEST(UpdateFileUnderLock, UnreadableFileFailsTheUpdate) {
+    bool edited = false;
+    EXPECT_FALSE(UpdateFileUnderLock("/proc/self/mem", [&](std::string_view) {
+        edited = true;
+        return std::string("x");
+    }));
+    EXPECT_FALSE(edited);
+}
+
 #endif
 
 }  // namespace
