@@ -112,6 +112,7 @@ TEST(PatchFitTest, VerdictsAndTheFirstMisfits) {
         {true, {{6, "gh", "GH", 7}, {7, "h", "Z", 8}}, "abcdefGZ", Revert, Fits, "abcdefgh", {}},
         {false, {ab}, "abcdefgh", Revert, AlreadyDone, "", {Differs}},
         {true, {abNoFrom, ab}, "abABefgh", Revert, DoesNotFit, "", {NoFrom}},
+        {true, {ab, overlapping, outside}, "abADEfgh", Revert, DoesNotFit, "", {Outside}},
         {true, SmpChanges(7, ab), "abxyefgh", Apply, DoesNotFit, "", std::vector<R>(5, Differs)},
         {false, sideBySide, "abcdefgh", Apply, Fits, "abABEFGH", {}},
         {false, {ab, outside}, "abABefgh", Apply, DoesNotFit, "", {Differs, Outside}},

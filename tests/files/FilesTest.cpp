@@ -465,6 +465,7 @@ TEST(FileSave, WritesBackOnlyOverWhatWasWrittenIntoAFile) {
     save.Write("abcdef");
     EXPECT_TRUE(save.CanWriteAt());
     save.WriteAt(2, "XY");
+    save.WriteAt(100, "");  // an empty change anywhere writes nothing and fails nothing
     ASSERT_EQ(save.Commit().outcome, SaveOutcome::Saved);
     for (const std::string& target : {path, std::string("/dev/null")}) {
         FileSave again(target);
