@@ -69,24 +69,6 @@ TEST_F(CliTest, MessagesWithoutStandardErrorLandInNoPatch) {
 }
 #endif
 
-// Changes in order, the first at the image's first byte, go to standard output as the image
-// streams past: neither the image nor the patch is held.
-TEST_F(CliTest, AppliedToStandardOutputTheImageIsNotHeld) {
-    constexpr std::size_t kSize = std::size_t{48} << 20;
-    const std::string image = Put("big.bin", std::string(kSize, '\0'));
-    const std::string patch = Put("p.smp",
-                                  "<patch><patchdata><changes>\n"
-                                  "<nord offset=\"0x0\" from=\"00\" to=\"41\"/>\n"
-                                  "<nord offset=\"0x100000\" from=\"0000\" to=\"4243\"/>\n"
-                                  "</changes></patchdata></patch>");
-    const ProcessResult r = Run({"--apply", patch, "-i", image, "-o", "-"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    ASSERT_EQ(r.out.size(), kSize);
-    EXPECT_EQ(r.out.substr(0, 2), std::string("A\0", 2));
-    EXPECT_EQ(r.out.substr(0x100000, 3), std::string("BC\0", 3));
-    EXPECT_LT(r.maxRssKib, 24 * 1024);  // with room for a sanitizer's own
-}
-
 // --check, --apply and --revert, of one patch and of several: exit statuses, messages and what is
 // written where. Run in the test directory, so the messages name the files as given.
 TEST_F(CliTest, PatchModesExitStatusesMessagesAndOutputs) {
