@@ -8,12 +8,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <iterator>
 
 #include "CliFixture.h"
 #include "FileErrorCause.h"
 #include "FileSave.h"
+#include "OpenDescriptors.h"
 
 namespace quorrel::test {
 namespace {
@@ -49,14 +48,11 @@ TEST_F(CliTest, DiskFullIsReportedAndTheOldPatchKept) {
     WriteFile(out, std::string(100 * 1024, 'o'));
     {
         // A failed commit lets go of its temporary at once, not when the save is destroyed.
-        const auto descriptors = [] {
-            return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-        };
-        const auto held = descriptors();
+        const std::size_t held = OpenDescriptors();
         FileSave save(out);
         save.Write(std::string(600 * 1024, 'n'));
         EXPECT_EQ(save.Commit().cause, kFileErrorDiskFull);
-        EXPECT_EQ(descriptors(), held);
+        EXPECT_EQ(OpenDescriptors(), held);
     }
     expectDiskFull(out, {});  // replaced through a temporary
     ASSERT_EQ(::link(out.c_str(), (small + "/second.smp").c_str()), 0);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "FileDescriptor.h"
+#include "OpenDescriptors.h"
 #endif
 
 #include <algorithm>
@@ -34,6 +35,9 @@ namespace quorrel {
 namespace {
 
 using test::TempDir;
+#ifndef _WIN32
+using test::OpenDescriptors;
+#endif
 
 #ifdef _WIN32
 // Folders past the old length limit are reached on Windows only in the long form.
@@ -86,14 +90,6 @@ TEST(FileSave, NamesOutsideTheCodePageAndPastTheOldLimit) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(test::ListDirectory(dir.path()), names);
 }
-
-#ifndef _WIN32
-// The descriptors this process holds, so that a save shows when it leaves one open.
-std::size_t OpenDescriptors() {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-}
-#endif
 
 // Nothing is created or touched where a file cannot be; devices, pipes and sockets are written
 // as streams. Full disks and file-size limits, on both roads, are in tests/faults/DiskFullTest.cpp.
